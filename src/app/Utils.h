@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace kvq {
+
+// The one exception type of the program. Its text is shown to the user exactly as it stands
+// (the error box appends the full stop where one is due).
+class KvqError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Below low gives low; otherwise above high gives high; otherwise the value. So with low above
+// high, a value below low gives low and every other value gives high.
+[[nodiscard]] constexpr std::int32_t ClampInt(std::int32_t value, std::int32_t low,
+                                              std::int32_t high) {
+    if (value < low) return low;
+    if (value > high) return high;
+    return value;
+}
+
+// As ClampInt, compared in single precision; a value that is not a number gives low.
+[[nodiscard]] constexpr float ClampFloat(float value, float low, float high) {
+    if (value != value) return low;
+    if (value < low) return low;
+    if (value > high) return high;
+    return value;
+}
+
+// A double in single precision; beyond the range of a float it becomes an infinity of its sign.
+[[nodiscard]] float ToSingle(double value);
+
+// The program's version as "major.minor", "2.3" for 2.3.10.84.
+[[nodiscard]] std::string VersionString();
+
+// The file name without its folder: "car.br3" for "/home/me/car.br3".
+[[nodiscard]] std::string_view FileNameOf(std::string_view path);
+
+// The path with the extension of its file name replaced, or added when it has none:
+// ReplaceExtension("/opt/kvq/kvqsetup", ".lmt") is "/opt/kvq/kvqsetup.lmt".
+[[nodiscard]] std::string ReplaceExtension(std::string_view path, std::string_view extension);
+
+// How ShortenPath reads a path: Windows paths have "\" and ":" as folder ends and may start with
+// a drive ("C:"); POSIX paths have "/" and no drive.
+enum class PathStyle { Windows, Posix };
+
+// The path shortened to at most maxLength characters where its folders allow: folder names are
+// replaced by "..." from the left, then the drive goes, then the marker, until the file's own
+// name, which is never shortened, stands alone.
+[[nodiscard]] std::string ShortenPath(std::string_view path, std::size_t maxLength,
+                                      PathStyle style = PathStyle::Posix);
+
+} // namespace kvq

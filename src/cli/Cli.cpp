@@ -1,0 +1,74 @@
+#include "cli/Cli.h"
+
+#include "app/Utils.h"
+#include "edit/LimitsFile.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace kvq::cli {
+
+std::optional<std::string> Options::Value(std::string_view option) const {
+    const auto it = Values.find(option);
+    if (it == Values.end()) return std::nullopt;
+    return it->second;
+}
+
+Options ParseOptions(const std::vector<std::string>& args,
+                     std::initializer_list<std::string_view> valueOptions,
+                     std::initializer_list<std::string_view> flags) {
+    auto contains = [](std::initializer_list<std::string_view> list, std::string_view name) {
+        return std::find(list.begin(), list.end(), name) != list.end();
+    };
+    Options options;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg == "-" || !arg.starts_with('-')) {
+            options.Positional.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (contains(valueOptions, arg)) {
+            if (i + 1 >= args.size()) throw UsageError("option " + arg + " needs a value");
+            if (options.Values.contains(arg)) throw UsageError("option " + arg + " given twice");
+            options.Values[arg] = args[++i];
+        } else if (contains(flags, arg)) {
+            options.Flags.insert(arg);
+        } else {
+            throw UsageError("unknown option " + arg);
+        }
+    }
+    return options;
+}
+
+CurrentLimits LimitsFromOptions(const Options& options) {
+    CurrentLimits limits;
+    if (const auto path = options.Value("--limits")) {
+        auto content = ReadLimitsFile(*path);
+        if (!content) throw UsageError("limits file not found: " + *path);
+        limits.SetFileLimits(content->Tables);
+        limits.SelectFileLimits();
+    }
+    return limits;
+}
+
+std::string OutputFromOptions(const Options& options) {
+    const auto output = options.Value("-o");
+    if (!output) throw UsageError("no output file given (-o OUT)");
+    return *output;
+}
+
+TSetup LoadSetupOrThrow(const std::string& path) {
+    TSetup setup;
+    if (!LoadSetup(setup, path)) throw KvqError(path + ": file not found");
+    return setup;
+}
+
+void PrintError(std::string_view message) {
+    std::fwrite(message.data(), 1, message.size(), stderr);
+    std::fputc('\n', stderr);
+}
+
+void PrintOut(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+
+} // namespace kvq::cli

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "edit/FieldTable.h"
+#include "setup/SetupDocument.h"
+
+#include <initializer_list>
+#include <map>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Shared pieces of the command-line companion's commands.
+namespace kvq::cli {
+
+enum ExitStatus : int { kOk = 0, kBadInput = 1, kUsageError = 2 };
+
+// A command line the command cannot run: its text is printed with the command's usage line.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A command's arguments sorted into options with values, flags and the rest. "--" ends the
+// options; "-" alone is an ordinary argument (standard input).
+struct Options {
+    std::vector<std::string> Positional;
+    std::map<std::string, std::string, std::less<>> Values;
+    std::set<std::string, std::less<>> Flags;
+
+    [[nodiscard]] bool Has(std::string_view flag) const { return Flags.contains(flag); }
+    [[nodiscard]] std::optional<std::string> Value(std::string_view option) const;
+};
+
+// Throws UsageError for an unknown option or an option without its value.
+[[nodiscard]] Options ParseOptions(const std::vector<std::string>& args,
+                                   std::initializer_list<std::string_view> valueOptions,
+                                   std::initializer_list<std::string_view> flags);
+
+// The limits in force for a command: the built-in ones, or those of the file named by --limits.
+// A --limits file that does not exist is a usage error; one that cannot be read throws KvqError.
+[[nodiscard]] CurrentLimits LimitsFromOptions(const Options& options);
+
+// The one output file named by -o; a usage error when it is missing.
+[[nodiscard]] std::string OutputFromOptions(const Options& options);
+
+// Loads a setup for a command. A missing file becomes the error "PATH: file not found".
+[[nodiscard]] TSetup LoadSetupOrThrow(const std::string& path);
+
+// Prints a message line on standard error.
+void PrintError(std::string_view message);
+
+// Writes text to standard output as it is.
+void PrintOut(std::string_view text);
+
+// One command of the companion.
+struct Command {
+    std::string_view Name;
+    std::string_view Usage;   // the arguments after the command's name
+    std::string_view Summary; // one line for the general help
+    int (*Run)(const std::vector<std::string>& args);
+};
+
+} // namespace kvq::cli

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The companion's commands; each takes the arguments after its name and returns the exit status.
+namespace kvq::cli {
+
+int RunSheet(const std::vector<std::string>& args);
+int RunNormalise(const std::vector<std::string>& args);
+
+} // namespace kvq::cli

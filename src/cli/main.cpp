@@ -1,0 +1,87 @@
+// kvqsetup-cli: the setup core for scripts and batch work.
+
+#include "app/Utils.h"
+#include "cli/Cli.h"
+#include "cli/Commands.h"
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace kvq::cli {
+namespace {
+
+constexpr std::array kCommands = {
+    Command{"sheet", "[--limits LMT] FILE...",
+            "print the setup sheet of each FILE, brought within the limits", &RunSheet},
+    Command{"normalise", "[--limits LMT] IN -o OUT",
+            "bring IN within the limits and write it to OUT", &RunNormalise},
+};
+
+const Command* FindCommand(std::string_view name) {
+    for (const Command& command : kCommands)
+        if (command.Name == name) return &command;
+    return nullptr;
+}
+
+std::string UsageLine(const Command& command) {
+    return "usage: kvqsetup-cli " + std::string(command.Name) + " " + std::string(command.Usage);
+}
+
+void PrintGeneralHelp(std::FILE* to) {
+    std::string text = "usage: kvqsetup-cli COMMAND [ARGS...]\n"
+                       "       kvqsetup-cli COMMAND --help\n\ncommands:\n";
+    for (const Command& command : kCommands) {
+        text += "  " + std::string(command.Name) + " " + std::string(command.Usage) + "\n      " +
+                std::string(command.Summary) + "\n";
+    }
+    text += "\n--limits LMT puts the limits of the limits file LMT in force instead of the built-in "
+            "ones.\nExit status: 0 done, 1 a file could not be read or written, 2 a usage error.\n";
+    std::fputs(text.c_str(), to);
+}
+
+int Main(int argc, char** argv) {
+    const std::vector<std::string> all(argv + 1, argv + argc);
+    if (all.empty()) {
+        PrintGeneralHelp(stderr);
+        return kUsageError;
+    }
+    if (all.front() == "--help" || all.front() == "-h" || all.front() == "help") {
+        PrintGeneralHelp(stdout);
+        return kOk;
+    }
+    if (all.front() == "--version") {
+        std::printf("kvqsetup-cli %s\n", VersionString().c_str());
+        return kOk;
+    }
+    const Command* command = FindCommand(all.front());
+    if (!command) {
+        PrintError("kvqsetup-cli: unknown command " + all.front());
+        PrintGeneralHelp(stderr);
+        return kUsageError;
+    }
+    const std::vector<std::string> args(all.begin() + 1, all.end());
+    for (const std::string& arg : args) {
+        if (arg == "--") break;
+        if (arg == "--help" || arg == "-h") {
+            std::printf("%s\n%s\n", UsageLine(*command).c_str(), std::string(command->Summary).c_str());
+            return kOk;
+        }
+    }
+    try {
+        return command->Run(args);
+    } catch (const UsageError& e) {
+        PrintError("kvqsetup-cli " + std::string(command->Name) + ": " + e.what());
+        PrintError(UsageLine(*command));
+        return kUsageError;
+    } catch (const std::exception& e) {
+        PrintError(e.what());
+        return kBadInput;
+    }
+}
+
+} // namespace
+} // namespace kvq::cli
+
+int main(int argc, char** argv) { return kvq::cli::Main(argc, argv); }

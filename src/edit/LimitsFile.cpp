@@ -1,0 +1,143 @@
+#include "edit/LimitsFile.h"
+
+#include "app/EntryLines.h"
+#include "app/TextFormat.h"
+#include "app/Utils.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <sys/stat.h>
+
+namespace kvq {
+
+std::size_t WordCount(std::string_view text, std::string_view delimiters) {
+    if (text.empty()) return 0;
+    std::size_t count = 1;
+    for (char c : text)
+        if (delimiters.find(c) != std::string_view::npos) ++count;
+    return count;
+}
+
+std::string_view ExtractWord(std::size_t n, std::string_view text, std::string_view delimiters) {
+    if (n == 0) return {};
+    std::size_t start = 0;
+    for (std::size_t column = 1; column < n; ++column) {
+        const auto end = text.find_first_of(delimiters, start);
+        if (end == std::string_view::npos) return {};
+        start = end + 1;
+    }
+    const auto end = text.find_first_of(delimiters, start);
+    return text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+}
+
+std::string LimitsFilePath(std::string_view programPath) {
+    return ReplaceExtension(programPath, ".lmt");
+}
+
+namespace {
+
+constexpr std::string_view kComma = ",";
+
+class LimitsParser {
+public:
+    LimitsParser() : content_{BuiltInLimits(), {}} {}
+
+    void Line(std::string_view line, int number) {
+        line_ = number;
+        if (line.starts_with(';')) return;
+        const std::size_t columns = WordCount(line, kComma);
+        if (columns == 0) return;
+        int field = kFieldCount;
+        if (const auto n = ParseInteger(ExtractWord(1, line, kComma))) {
+            field = *n;
+        } else {
+            Note("first column is not a field number; the line applies to field 45");
+        }
+        if (field > kFieldCount || field < 1) {
+            Note(Format("field %d does not exist; line ignored", {field}));
+            return;
+        }
+        auto column = [&](std::size_t k) { return ExtractWord(k, line, kComma); };
+        const FieldEntry& entry = FieldTableEntry(field);
+        switch (entry.Kind) {
+        case FieldKind::IntegerField: {
+            auto& row = content_.Tables.IntegerRow(entry.Index);
+            std::int32_t* targets[] = {&row.MinValue, &row.MaxValue, &row.Increment};
+            for (std::size_t k = 2; k <= 4 && k <= columns; ++k) {
+                if (const auto v = ParseInteger(column(k)))
+                    *targets[k - 2] = *v;
+                else
+                    Note(Format("column %d is not an integer; value unchanged", {k}));
+            }
+            break;
+        }
+        case FieldKind::RealField: {
+            auto& row = content_.Tables.RealRow(entry.Index);
+            float* targets[] = {&row.MinValue, &row.MaxValue, &row.Increment};
+            for (std::size_t k = 2; k <= 4 && k <= columns; ++k) {
+                const auto v = ParseReal(column(k));
+                if (!v) {
+                    Note(Format("column %d is not a number; rest of the line ignored", {k}));
+                    break;
+                }
+                *targets[k - 2] = ToSingle(*v);
+            }
+            break;
+        }
+        case FieldKind::ListField: {
+            auto& row = content_.Tables.ListRow(entry.Index);
+            std::int32_t* targets[] = {&row.MinIndex, &row.MaxIndex};
+            for (std::size_t k = 2; k <= 3 && k <= columns; ++k) {
+                if (const auto v = ParseInteger(column(k)))
+                    *targets[k - 2] = *v;
+                else
+                    Note(Format("column %d is not an integer; value unchanged", {k}));
+            }
+            break;
+        }
+        case FieldKind::ToggleField:
+            Note("the asymmetry toggle has no limits; line ignored");
+            break;
+        }
+    }
+
+    LimitsFileContent Take() { return std::move(content_); }
+
+private:
+    void Note(std::string what) { content_.Notes.push_back({line_, std::move(what)}); }
+
+    LimitsFileContent content_;
+    int line_ = 0;
+};
+
+LimitsFileContent ParseLines(EntryLineReader& reader) {
+    LimitsParser parser;
+    std::string line;
+    while (reader.Next(line)) parser.Line(line, reader.LineNumber());
+    return parser.Take();
+}
+
+} // namespace
+
+LimitsFileContent ParseLimits(std::string_view text) {
+    EntryLineReader reader(text);
+    return ParseLines(reader);
+}
+
+std::optional<LimitsFileContent> ReadLimitsFile(const std::string& path) {
+    // Only an ordinary file counts: a folder or a pipe of that name is no limits file.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return std::nullopt;
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                               &std::fclose);
+    if (!file) {
+        if (errno == ENOENT) return std::nullopt;
+        throw KvqError("Cannot read " + path + ": " + std::strerror(errno));
+    }
+    EntryLineReader reader(file.get(), path);
+    return ParseLines(reader);
+}
+
+} // namespace kvq

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "setup/SetupRecord.h"
+
+#include <string>
+
+namespace kvq {
+
+// One open setup: the record with the file it came from, its unsaved-changes flag and the number
+// of forward gears shown. Each page of the window owns one.
+class TSetup {
+public:
+    std::string FileName;   // empty for a pasted setup
+    SetupRecord Record;     // all zero until read
+    bool Changed = false;   // holds changes not yet written
+    int GearboxKind = 5;    // 4, 5 or 6
+};
+
+// Reads the file into the setup: FileName becomes path, the record takes the file's first 264
+// bytes (a shorter file leaves the rest zero), GearboxKind comes from the name and Changed is
+// cleared. Returns false, reporting nothing, when the file does not exist. Throws KvqError
+// "Failed to open NAME" when it cannot be read and "NAME: Invalid file type" when it does not
+// start with "PGTS".
+bool LoadSetup(TSetup& setup, const std::string& path);
+
+// Writes the 264 bytes of the record to path, replacing the file whole or not at all. Throws
+// KvqError with the system's message when that fails; an existing file then stays as it was.
+void WriteSetupFile(const std::string& path, const SetupRecord& record);
+
+} // namespace kvq

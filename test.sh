@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds from scratch where needed, and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/deps.sh
+kvq_install_missing
+kvq_comma_locale
+kvq_runtime_dir
+
+cmake --preset ci
+cmake --build --preset ci
+ctest --preset ci

@@ -1,0 +1,90 @@
+#include "app/Utils.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace kvq {
+namespace {
+
+TEST(ClampTest, IntegerRules) {
+    EXPECT_EQ(ClampInt(0, 1, 5), 1);
+    EXPECT_EQ(ClampInt(9, 1, 5), 5);
+    EXPECT_EQ(ClampInt(3, 1, 5), 3);
+    // Low above high: below low gives low, everything else high.
+    EXPECT_EQ(ClampInt(3, 5, 1), 5);
+    EXPECT_EQ(ClampInt(5, 5, 1), 1);
+    EXPECT_EQ(ClampInt(9, 5, 1), 1);
+}
+
+TEST(ClampTest, FloatRulesAndNotANumber) {
+    EXPECT_EQ(ClampFloat(-10.25f, -5, 2), -5);
+    EXPECT_EQ(ClampFloat(2.25f, -5, 2), 2);
+    EXPECT_EQ(ClampFloat(0.25f, -5, 2), 0.25f);
+    EXPECT_EQ(ClampFloat(std::nanf(""), 7, 20), 7);
+    EXPECT_EQ(ClampFloat(std::numeric_limits<float>::infinity(), 7, 20), 20);
+    EXPECT_EQ(ClampFloat(3, 5, 1), 5);
+    EXPECT_EQ(ClampFloat(5, 5, 1), 1);
+}
+
+TEST(ToSingleTest, RoundsAndSaturatesWithoutUndefinedCasts) {
+    EXPECT_EQ(ToSingle(0.1), 0.1f);
+    EXPECT_EQ(ToSingle(1e300), std::numeric_limits<float>::infinity());
+    EXPECT_EQ(ToSingle(-1e300), -std::numeric_limits<float>::infinity());
+    EXPECT_EQ(ToSingle(0x1.fffffe8p127), std::numeric_limits<float>::max());
+}
+
+TEST(UtilsTest, VersionStringIsMajorDotMinor) { EXPECT_EQ(VersionString(), "2.3"); }
+
+TEST(UtilsTest, FileNameAndExtension) {
+    EXPECT_EQ(FileNameOf("/home/me/car.br3"), "car.br3");
+    EXPECT_EQ(FileNameOf("car.br3"), "car.br3");
+    EXPECT_EQ(ReplaceExtension("/opt/kvq/kvqsetup", ".lmt"), "/opt/kvq/kvqsetup.lmt");
+    EXPECT_EQ(ReplaceExtension("/opt/kvq/kvqsetup.exe", ".ini"), "/opt/kvq/kvqsetup.ini");
+    EXPECT_EQ(ReplaceExtension("/opt/kvq.d/kvqsetup", ".ini"), "/opt/kvq.d/kvqsetup.ini");
+    EXPECT_EQ(ReplaceExtension("a.b.c", ".x"), "a.b.x");
+}
+
+TEST(ShortenPathTest, WindowsPathsLoseFoldersFromTheLeft) {
+    const std::string path = R"(C:\Games\KVQ\Setups\Season\Monza\car.br3)"; // 40 characters
+    struct Row {
+        std::size_t max;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {80, R"(C:\Games\KVQ\Setups\Season\Monza\car.br3)"},
+        {40, R"(C:\Games\KVQ\Setups\Season\Monza\car.br3)"},
+        {39, R"(C:\...\KVQ\Setups\Season\Monza\car.br3)"},
+        {30, R"(C:\...\Season\Monza\car.br3)"},
+        {20, R"(C:\...\Monza\car.br3)"},
+        {15, R"(C:\...\car.br3)"},
+        {12, R"(...\car.br3)"},
+        {10, R"(car.br3)"},
+        {3, R"(car.br3)"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(ShortenPath(path, row.max, PathStyle::Windows), row.expected) << row.max;
+}
+
+TEST(ShortenPathTest, NetworkPathKeepsItsLeadingBackslash) {
+    const std::string path = R"(\\server\share\setups\car.br3)";
+    EXPECT_EQ(ShortenPath(path, 25, PathStyle::Windows), R"(\...\share\setups\car.br3)");
+    EXPECT_EQ(ShortenPath(path, 12, PathStyle::Windows), R"(\...\car.br3)");
+}
+
+TEST(ShortenPathTest, PosixPathsShortenToo) {
+    const std::string path = "/home/racer/kvq/setups/monza/car.br3";
+    EXPECT_EQ(ShortenPath(path, 80), path);
+    EXPECT_EQ(ShortenPath(path, 30), "/.../kvq/setups/monza/car.br3");
+    EXPECT_EQ(ShortenPath(path, 25), "/.../setups/monza/car.br3");
+    EXPECT_EQ(ShortenPath(path, 16), "/.../car.br3");
+    EXPECT_EQ(ShortenPath(path, 11), ".../car.br3");
+    EXPECT_EQ(ShortenPath(path, 5), "car.br3");
+    // A folder whose name starts with a dot is a folder like any other.
+    EXPECT_EQ(ShortenPath("/.a/b/c/car.br3", 14), "/.../c/car.br3");
+    EXPECT_EQ(ShortenPath("car.br3", 3), "car.br3");
+}
+
+} // namespace
+} // namespace kvq
