@@ -1,0 +1,113 @@
+#include "app/Platform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScreen>
+#include <QStringList>
+#include <QThread>
+
+#include <chrono>
+
+namespace kvq {
+
+QString QtFileFilter(const QString& filter) {
+    const QStringList parts = filter.split('|');
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString masks = parts[i + 1].split(';', Qt::SkipEmptyParts).join(' ');
+        entries << parts[i] + " (" + masks + ")";
+    }
+    return entries.join(";;");
+}
+
+QtPlatform::QtPlatform(QObject* parent) : Platform(parent) {
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+            &Platform::ClipboardChanged);
+}
+
+namespace {
+
+// Shows only the descriptions, as the setup dialogs always have; the masks still filter.
+std::optional<QString> RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode,
+                                     const QString& title, const QString& filter,
+                                     const QString& initialFile) {
+    QFileDialog dialog(parent, title);
+    dialog.setAcceptMode(mode);
+    dialog.setNameFilters(QtFileFilter(filter).split(";;"));
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    if (!initialFile.isEmpty()) dialog.selectFile(initialFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().front();
+}
+
+} // namespace
+
+std::optional<QString> QtPlatform::OpenFileName(QWidget* parent, const QString& filter,
+                                                const QString& initialFile) {
+    return RunFileDialog(parent, QFileDialog::AcceptOpen, QString(), filter, initialFile);
+}
+
+std::optional<QString> QtPlatform::SaveFileName(QWidget* parent, const QString& title,
+                                                const QString& filter, const QString& initialFile) {
+    return RunFileDialog(parent, QFileDialog::AcceptSave, title, filter, initialFile);
+}
+
+Platform::Answer QtPlatform::Question(QWidget* parent, const QString& caption, const QString& text) {
+    switch (QMessageBox::question(parent, caption, text,
+                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                  QMessageBox::Yes)) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return Answer::Cancel;
+    }
+}
+
+void QtPlatform::ErrorBox(QWidget* parent, const QString& caption, const QString& text) {
+    QMessageBox::critical(parent, caption, text, QMessageBox::Ok);
+}
+
+bool QtPlatform::PrintDialog(QWidget* parent, QPrinter& printer) {
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtPlatform::ClipboardHasText() {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    return data && data->hasText();
+}
+
+QString QtPlatform::ClipboardText() { return QGuiApplication::clipboard()->text(); }
+
+void QtPlatform::SetClipboardText(const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
+}
+
+qint64 QtPlatform::TickCount() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void QtPlatform::Sleep(qint64 milliseconds) {
+    if (milliseconds > 0) QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+int QtPlatform::LogicalDpiX() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? qRound(screen->logicalDotsPerInchX()) : 96;
+}
+
+QString QtPlatform::ProgramPath() { return QCoreApplication::applicationFilePath(); }
+
+void QtPlatform::Beep() { QApplication::beep(); }
+
+} // namespace kvq

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class QPrinter;
+class QWidget;
+
+namespace kvq {
+
+// Everything the window needs from the desktop: modal dialogs, the clipboard, the clock, the
+// screen's resolution and the program's own path. The window talks only to this interface, so
+// tests can script every answer and give the program a folder of their own.
+class Platform : public QObject {
+    Q_OBJECT
+public:
+    enum class Answer { Yes, No, Cancel };
+
+    using QObject::QObject;
+
+    // File dialogs with a filter in the "description|masks|description|masks" form. Nothing when
+    // the user cancels.
+    virtual std::optional<QString> OpenFileName(QWidget* parent, const QString& filter,
+                                                const QString& initialFile) = 0;
+    virtual std::optional<QString> SaveFileName(QWidget* parent, const QString& title,
+                                                const QString& filter, const QString& initialFile) = 0;
+    // Yes, No and Cancel with a question icon.
+    virtual Answer Question(QWidget* parent, const QString& caption, const QString& text) = 0;
+    // An error icon and OK; the text is shown as it is.
+    virtual void ErrorBox(QWidget* parent, const QString& caption, const QString& text) = 0;
+    // The print dialog for the printer; false when the user cancels.
+    virtual bool PrintDialog(QWidget* parent, QPrinter& printer) = 0;
+
+    virtual bool ClipboardHasText() = 0;
+    virtual QString ClipboardText() = 0;
+    virtual void SetClipboardText(const QString& text) = 0;
+
+    // Milliseconds of a steady clock, and a wait that handles no events.
+    virtual qint64 TickCount() = 0;
+    virtual void Sleep(qint64 milliseconds) = 0;
+
+    // The screen's horizontal logical resolution in pixels per inch.
+    virtual int LogicalDpiX() = 0;
+
+    // The full path of the program's executable; its folder holds the help, limits, vocabulary
+    // and settings files.
+    virtual QString ProgramPath() = 0;
+
+    virtual void Beep() = 0;
+
+signals:
+    // The clipboard's content changed.
+    void ClipboardChanged();
+};
+
+// The running desktop.
+class QtPlatform : public Platform {
+    Q_OBJECT
+public:
+    explicit QtPlatform(QObject* parent = nullptr);
+
+    std::optional<QString> OpenFileName(QWidget* parent, const QString& filter,
+                                        const QString& initialFile) override;
+    std::optional<QString> SaveFileName(QWidget* parent, const QString& title, const QString& filter,
+                                        const QString& initialFile) override;
+    Answer Question(QWidget* parent, const QString& caption, const QString& text) override;
+    void ErrorBox(QWidget* parent, const QString& caption, const QString& text) override;
+    bool PrintDialog(QWidget* parent, QPrinter& printer) override;
+    bool ClipboardHasText() override;
+    QString ClipboardText() override;
+    void SetClipboardText(const QString& text) override;
+    qint64 TickCount() override;
+    void Sleep(qint64 milliseconds) override;
+    int LogicalDpiX() override;
+    QString ProgramPath() override;
+    void Beep() override;
+};
+
+// The filter of the setup file dialogs, in the program's own "description|masks|…" form.
+inline constexpr const char* kSetupFileFilter =
+    "KVQ Setups|*.bb?;*.br?;*.co?;*.ea?;*.fe?;*.lo?;*.mu?|Brabham|*.bb?|BRM|*.br?|Coventry|*.co?|"
+    "Eagle|*.ea?|Ferrari|*.fe?|Lotus|*.lo?|Murusama|*.mu?|All Files|*.*";
+
+// The same filter as Qt's dialogs want it: "description (mask mask);;…".
+[[nodiscard]] QString QtFileFilter(const QString& filter);
+
+} // namespace kvq

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "app/Platform.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <optional>
+
+namespace kvq::test {
+
+// A desktop whose dialogs answer from a script and remember what they were asked.
+class ScriptedPlatform : public Platform {
+    Q_OBJECT
+public:
+    // The files the next dialogs choose, in order; an empty name, or no answer left, cancels.
+    std::deque<QString> openAnswers;
+    std::deque<QString> saveAnswers;
+    std::deque<Answer> questionAnswers;
+    std::deque<bool> printAnswers;
+
+    // What was shown.
+    struct Shown {
+        QString caption;
+        QString text;
+    };
+    std::vector<Shown> questions;
+    std::vector<Shown> errors;
+    std::vector<Shown> saveDialogs; // title and initial file
+    QStringList openInitialFiles;
+    QStringList filters;
+    int beeps = 0;
+
+    // The desktop's state.
+    std::optional<QString> clipboard;
+    qint64 clock = 0;
+    qint64 slept = 0;
+    int dpi = 96;
+    QString programPath;
+
+    std::optional<QString> OpenFileName(QWidget*, const QString& filter, const QString& initialFile) override {
+        filters << filter;
+        openInitialFiles << initialFile;
+        return Next(openAnswers);
+    }
+    std::optional<QString> SaveFileName(QWidget*, const QString& title, const QString& filter,
+                                        const QString& initialFile) override {
+        filters << filter;
+        saveDialogs.push_back({title, initialFile});
+        return Next(saveAnswers);
+    }
+    Answer Question(QWidget*, const QString& caption, const QString& text) override {
+        questions.push_back({caption, text});
+        if (questionAnswers.empty()) return Answer::Cancel;
+        const Answer answer = questionAnswers.front();
+        questionAnswers.pop_front();
+        return answer;
+    }
+    void ErrorBox(QWidget*, const QString& caption, const QString& text) override {
+        errors.push_back({caption, text});
+    }
+    bool PrintDialog(QWidget*, QPrinter&) override {
+        if (printAnswers.empty()) return false;
+        const bool answer = printAnswers.front();
+        printAnswers.pop_front();
+        return answer;
+    }
+    bool ClipboardHasText() override { return clipboard.has_value(); }
+    QString ClipboardText() override { return clipboard.value_or(QString()); }
+    void SetClipboardText(const QString& text) override {
+        clipboard = text;
+        emit ClipboardChanged();
+    }
+    qint64 TickCount() override { return clock; }
+    void Sleep(qint64 milliseconds) override {
+        slept += milliseconds;
+        clock += milliseconds;
+    }
+    int LogicalDpiX() override { return dpi; }
+    QString ProgramPath() override { return programPath; }
+    void Beep() override { ++beeps; }
+
+private:
+    static std::optional<QString> Next(std::deque<QString>& queue) {
+        if (queue.empty()) return std::nullopt;
+        const QString answer = queue.front();
+        queue.pop_front();
+        if (answer.isEmpty()) return std::nullopt;
+        return answer;
+    }
+};
+
+} // namespace kvq::test
