@@ -92,10 +92,12 @@ void QtPlatform::SetClipboardText(const QString& text) {
     QGuiApplication::clipboard()->setText(text);
 }
 
-qint64 QtPlatform::TickCount() {
+qint64 SteadyMilliseconds() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
+
+qint64 QtPlatform::TickCount() { return SteadyMilliseconds(); }
 
 void QtPlatform::Sleep(qint64 milliseconds) {
     if (milliseconds > 0) QThread::msleep(static_cast<unsigned long>(milliseconds));

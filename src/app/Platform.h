@@ -78,6 +78,10 @@ public:
     void Beep() override;
 };
 
+// Milliseconds of the steady clock that QtPlatform::TickCount reads; usable before the application
+// object exists.
+[[nodiscard]] qint64 SteadyMilliseconds();
+
 // The filter of the setup file dialogs, in the program's own "description|masks|…" form.
 inline constexpr const char* kSetupFileFilter =
     "KVQ Setups|*.bb?;*.br?;*.co?;*.ea?;*.fe?;*.lo?;*.mu?|Brabham|*.bb?|BRM|*.br?|Coventry|*.co?|"

@@ -3,6 +3,7 @@
 #include "Version.h"
 #include "app/TextFormat.h"
 
+#include <fstream>
 #include <limits>
 
 namespace kvq {
@@ -25,6 +26,24 @@ std::string ReplaceExtension(std::string_view path, std::string_view extension) 
     const std::size_t keep = dot == std::string_view::npos ? path.size()
                                                            : path.size() - name.size() + dot;
     return std::string(path.substr(0, keep)).append(extension);
+}
+
+std::string ErrorBoxText(std::string_view message) {
+    std::string text(message);
+    if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text.push_back('.');
+    return text;
+}
+
+std::vector<std::string> ReadTextLines(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::string> lines;
+    std::string line;
+    while (in && std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+    }
+    if (!in.eof() || in.bad()) throw KvqError("Cannot open file " + path);
+    return lines;
 }
 
 std::string_view FileNameOf(std::string_view path) {

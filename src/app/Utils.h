@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kvq {
 
@@ -33,6 +34,14 @@ public:
 
 // A double in single precision; beyond the range of a float it becomes an infinity of its sign.
 [[nodiscard]] float ToSingle(double value);
+
+// The text of the error box: the message, with a full stop appended when its last character
+// sorts after "." (a letter or digit, say).
+[[nodiscard]] std::string ErrorBoxText(std::string_view message);
+
+// The lines of a text file, without their line ends (LF or CR LF). Throws KvqError
+// "Cannot open file PATH" when it cannot be read.
+[[nodiscard]] std::vector<std::string> ReadTextLines(const std::string& path);
 
 // The program's version as "major.minor", "2.3" for 2.3.10.84.
 [[nodiscard]] std::string VersionString();

@@ -1,6 +1,10 @@
 #include "app/Utils.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include <cmath>
 #include <limits>
@@ -84,6 +88,38 @@ TEST(ShortenPathTest, PosixPathsShortenToo) {
     // A folder whose name starts with a dot is a folder like any other.
     EXPECT_EQ(ShortenPath("/.a/b/c/car.br3", 14), "/.../c/car.br3");
     EXPECT_EQ(ShortenPath("car.br3", 3), "car.br3");
+}
+
+} // namespace
+} // namespace kvq
+
+namespace kvq {
+namespace {
+
+TEST(ErrorBoxTextTest, FullStopAfterLettersAndDigitsOnly) {
+    EXPECT_EQ(ErrorBoxText("car.br3: Invalid file type"), "car.br3: Invalid file type.");
+    EXPECT_EQ(ErrorBoxText("Failed to open car.br3"), "Failed to open car.br3.");
+    EXPECT_EQ(ErrorBoxText("No INI Filename Specified."), "No INI Filename Specified.");
+    EXPECT_EQ(ErrorBoxText("Disk full!"), "Disk full!");
+    EXPECT_EQ(ErrorBoxText("Cannot open file /x/Help.txt"), "Cannot open file /x/Help.txt.");
+    EXPECT_EQ(ErrorBoxText("code 5"), "code 5.");
+    EXPECT_EQ(ErrorBoxText("in (parens)"), "in (parens)");
+    EXPECT_EQ(ErrorBoxText(""), "");
+}
+
+TEST(ReadTextLinesTest, SplitsLinesAndReportsAMissingFile) {
+    test::TempDir dir;
+    test::WriteText(dir.File("Help.txt"), "first\r\nsecond\n\nlast");
+    EXPECT_EQ(ReadTextLines(dir.File("Help.txt")),
+              (std::vector<std::string>{"first", "second", "", "last"}));
+    try {
+        (void)ReadTextLines(dir.File("nope.txt"));
+        FAIL() << "no error";
+    } catch (const KvqError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot open file " + dir.File("nope.txt"));
+    }
+    std::filesystem::create_directory(dir.File("folder.txt"));
+    EXPECT_THROW((void)ReadTextLines(dir.File("folder.txt")), KvqError);
 }
 
 } // namespace

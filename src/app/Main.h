@@ -1,0 +1,134 @@
+#pragma once
+
+#include "app/Platform.h"
+#include "edit/FieldTable.h"
+#include "setup/SetupDocument.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QAction;
+class QFrame;
+class QMenu;
+class QTabBar;
+
+namespace kvq {
+
+class SheetView;
+class TOpenDialog;
+
+// The main window: one page per open setup on the page strip, the sheet of the page in front,
+// the menus and the command letters.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+    Q_PROPERTY(int Top READ Top WRITE SetTop)
+    Q_PROPERTY(int Left READ Left WRITE SetLeft)
+public:
+    explicit TForm1(Platform& platform, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    [[nodiscard]] int Top() const { return y(); }
+    void SetTop(int top) { move(x(), top); }
+    [[nodiscard]] int Left() const { return x(); }
+    void SetLeft(int left) { move(left, y()); }
+
+    // The pages in order: their captions and their setups.
+    [[nodiscard]] int PageCount() const { return static_cast<int>(pages_.size()); }
+    [[nodiscard]] QString PageCaption(int page) const;
+    [[nodiscard]] const TSetup& PageSetup(int page) const { return *pages_.at(static_cast<std::size_t>(page)); }
+    [[nodiscard]] int CurrentPage() const;
+
+    [[nodiscard]] const CellMetrics& Metrics() const { return metrics_; }
+    [[nodiscard]] const CurrentLimits& Limits() const { return limits_; }
+    [[nodiscard]] int HoverField() const { return hoverField_; }
+
+    // Opens the files named on the command line as Open would; a missing one is reported, since
+    // the user named it.
+    void OpenFiles(const QStringList& paths);
+
+    // Commands and handlers. Each shows its failure in the error box and returns.
+    void Open1Click();
+    void Save1Click();
+    void ClosePage1Click();
+    void Exit1Click();
+    void About1Click();
+    void KVQDefault1Click();
+    void Memo1Click();
+    void Memo1DblClick();
+    void Memo1MouseMove(QPoint position);
+    void TabControl1Change();
+    void EndEdit();
+    void CancelEdit();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildWindow();
+    void BuildMenus();
+    void FormCreate();
+    void FormKeyDown(QKeyEvent* event);
+    void FormKeyPress(QKeyEvent* event);
+    bool FormCloseQuery();
+    void FormClose();
+
+    template <typename F> void Guard(F&& work);
+    void ShowError(const QString& message);
+
+    TSetup* CurrentSetup();
+    void AddPage(const QString& caption, std::unique_ptr<TSetup> setup);
+    void RemoveCurrentPage();
+    void SelectPage(int page);
+    void OpenSetupFile(const QString& path, bool reportMissing);
+    void RenderSheet();
+    void ShowHelpText();
+    void EnablePageCommands(bool enabled);
+    bool EditorVisible() const;
+    std::optional<QString> WriteSetup(const QString& fileName, const SetupRecord& record);
+    bool SaveCurrentPage();
+    bool SaveCommand();
+    Platform::Answer AskToSave(int page);
+    [[nodiscard]] QString ProgramFolder() const;
+
+    Platform& platform_;
+    CellMetrics metrics_ = kNormalMetrics;
+    CurrentLimits limits_;
+    int hoverField_ = 0;
+    int importPageCounter_ = 1;
+    std::vector<std::unique_ptr<TSetup>> pages_;
+
+    QWidget* client_ = nullptr;
+    QTabBar* TabControl1 = nullptr;
+    QFrame* pageFrame_ = nullptr;
+    SheetView* Memo1 = nullptr;
+    QMenu* File1 = nullptr;
+    QMenu* Edit1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* Save1 = nullptr;
+    QAction* Close1 = nullptr;
+    QAction* Print1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QAction* Copy1 = nullptr;
+    QAction* Paste1 = nullptr;
+    QAction* CopyGearbox2 = nullptr;
+    QAction* CopyChassis2 = nullptr;
+    QAction* N4 = nullptr;
+    QAction* KVQDefault1 = nullptr;
+    QAction* About1 = nullptr;
+    QAction* ClosePage1 = nullptr;
+    QAction* CopyGearbox1 = nullptr;
+    QAction* CopyChassis1 = nullptr;
+    TOpenDialog* OpenDialog1 = nullptr;
+};
+
+// The caption of the application's message boxes.
+inline constexpr const char* kApplicationTitle = "KVQ Setup";
+
+} // namespace kvq

@@ -1,0 +1,78 @@
+#include "app/SheetView.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace kvq {
+
+SheetView::SheetView(QWidget* parent) : QWidget(parent) {
+    setObjectName("Memo1");
+    setMouseTracking(true);
+    setFocusPolicy(Qt::NoFocus);
+    setCursor(Qt::ArrowCursor);
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, p.color(QPalette::Base));
+    setPalette(p);
+}
+
+void SheetView::SetMetrics(const CellMetrics& metrics) {
+    metrics_ = metrics;
+    update();
+}
+
+void SheetView::SetLines(const std::vector<std::string>& lines) {
+    lines_.clear();
+    lines_.reserve(static_cast<qsizetype>(lines.size()));
+    for (const std::string& line : lines) lines_.push_back(QString::fromStdString(line));
+    update();
+}
+
+void SheetView::Clear() {
+    lines_.clear();
+    update();
+}
+
+QString SheetView::Text() const {
+    QString text;
+    for (const QString& line : lines_) text += line + "\r\n";
+    return text;
+}
+
+void SheetView::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.setFont(font());
+    painter.setPen(palette().color(QPalette::Text));
+    const int cw = metrics_.CharWidth;
+    const int lh = metrics_.LineHeight;
+    const QRect dirty = event->rect();
+    const int firstRow = std::max(0, dirty.top() / lh);
+    const int lastRow = std::min<int>(static_cast<int>(lines_.size()) - 1, dirty.bottom() / lh);
+    for (int row = firstRow; row <= lastRow; ++row) {
+        const QString& line = lines_[row];
+        const int visible = std::min<int>(static_cast<int>(line.size()), width() / cw + 1);
+        for (int column = 0; column < visible; ++column) {
+            const QChar ch = line[column];
+            if (ch == ' ') continue;
+            // Centred in its own cell and clipped to it: the grid holds whatever the font.
+            painter.drawText(QRect(column * cw, row * lh, cw, lh), Qt::AlignCenter, QString(ch));
+        }
+    }
+}
+
+void SheetView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) emit Clicked();
+    QWidget::mousePressEvent(event);
+}
+
+void SheetView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) emit DoubleClicked();
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+void SheetView::mouseMoveEvent(QMouseEvent* event) {
+    emit MouseMoved(event->position().toPoint());
+    QWidget::mouseMoveEvent(event);
+}
+
+} // namespace kvq

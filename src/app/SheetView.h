@@ -1,0 +1,47 @@
+#pragma once
+
+#include "edit/FieldTable.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <string>
+#include <vector>
+
+namespace kvq {
+
+// The sheet view `Memo1`: read-only lines of fixed-pitch text on an exact character grid. The
+// glyph at row r, column c is drawn in the cell starting at (c * CharWidth, r * LineHeight), so
+// what the user sees lines up with the hit test and the editors whatever font the system gives.
+class SheetView : public QWidget {
+    Q_OBJECT
+public:
+    explicit SheetView(QWidget* parent = nullptr);
+
+    void SetMetrics(const CellMetrics& metrics);
+
+    // Replaces every line at once; the view repaints once.
+    void SetLines(const std::vector<std::string>& lines);
+    void Clear();
+    [[nodiscard]] const QStringList& Lines() const { return lines_; }
+
+    // The whole text as the clipboard takes it: every line ended by CR LF.
+    [[nodiscard]] QString Text() const;
+
+signals:
+    void Clicked();
+    void DoubleClicked();
+    void MouseMoved(QPoint position);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    QStringList lines_;
+    CellMetrics metrics_ = kNormalMetrics;
+};
+
+} // namespace kvq
