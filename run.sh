@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and shows the setup sheet of the bundled example setup (or of
-# the setup files given) with the command-line companion.
+# Installs what is missing, builds, and starts KVQ Setup on the bundled example setup (or on the
+# setup files given). Without a display it prints their setup sheets with the companion instead.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
@@ -11,4 +11,8 @@ kvq_runtime_dir
 cmake --build build
 
 if [ $# -eq 0 ]; then set -- examples/default.br1; fi
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    exec build/bin/kvqsetup "$@"
+fi
+echo "No display (DISPLAY and WAYLAND_DISPLAY are unset): printing the setup sheets instead." >&2
 exec build/bin/kvqsetup-cli sheet "$@"

@@ -8,5 +8,8 @@ namespace kvq::cli {
 
 int RunSheet(const std::vector<std::string>& args);
 int RunNormalise(const std::vector<std::string>& args);
+int RunImport(const std::vector<std::string>& args);
+int RunCopyGearbox(const std::vector<std::string>& args);
+int RunCopyChassis(const std::vector<std::string>& args);
 
 } // namespace kvq::cli

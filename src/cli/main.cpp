@@ -17,6 +17,16 @@ constexpr std::array kCommands = {
             "print the setup sheet of each FILE, brought within the limits", &RunSheet},
     Command{"normalise", "[--limits LMT] IN -o OUT",
             "bring IN within the limits and write it to OUT", &RunNormalise},
+    Command{"import", "[--vocab-dir DIR] [--limits LMT] [--raw] [TEXTFILE|-] -o OUT",
+            "recognise the setup text (default: standard input), write it to OUT within the "
+            "limits\n      (as read with --raw) and print its gear count",
+            &RunImport},
+    Command{"copy-gearbox", "[--limits LMT] SOURCE TARGET -o OUT",
+            "write TARGET with the gearbox group of SOURCE to OUT, within the limits",
+            &RunCopyGearbox},
+    Command{"copy-chassis", "[--limits LMT] SOURCE TARGET -o OUT",
+            "write TARGET with the chassis group of SOURCE to OUT, within the limits",
+            &RunCopyChassis},
 };
 
 const Command* FindCommand(std::string_view name) {
@@ -37,7 +47,8 @@ void PrintGeneralHelp(std::FILE* to) {
                 std::string(command.Summary) + "\n";
     }
     text += "\n--limits LMT puts the limits of the limits file LMT in force instead of the built-in "
-            "ones.\nExit status: 0 done, 1 a file could not be read or written, 2 a usage error.\n";
+            "ones.\nExit status: 0 done, 1 a file could not be read or written (import: or the "
+            "text was\nnot recognised), 2 a usage error.\n";
     std::fputs(text.c_str(), to);
 }
 

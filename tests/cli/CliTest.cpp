@@ -4,6 +4,7 @@
 #include "edit/FieldTable.h"
 #include "import/ImportTemplate.h"
 #include "setup/Sheet.h"
+#include "setup/SetupDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -26,9 +27,11 @@ std::string Quote(const std::string& arg) {
 
 class CliTest : public ::testing::Test {
 protected:
-    CliRun Cli(const std::vector<std::string>& args) {
+    // Standard input is the file stdinPath, or nothing.
+    CliRun Cli(const std::vector<std::string>& args, const std::string& stdinPath = "/dev/null") {
         std::string command = Quote(KVQ_CLI_PATH);
         for (const auto& arg : args) command += " " + Quote(arg);
+        command += " <" + Quote(stdinPath);
         command += " >" + Quote(dir.File("stdout")) + " 2>" + Quote(dir.File("stderr"));
         const int raw = std::system(command.c_str());
         return {WEXITSTATUS(raw), test::ReadText(dir.File("stdout")), test::ReadText(dir.File("stderr"))};
@@ -107,6 +110,14 @@ TEST_F(CliTest, UsageErrors) {
          "kvqsetup-cli sheet: limits file not found: /nonexistent/x.lmt"},
         {{"normalise", "x.br1"}, "kvqsetup-cli normalise: no output file given (-o OUT)"},
         {{"normalise", "-o", "y.br1"}, "kvqsetup-cli normalise: give exactly one input file"},
+        {{"import", "sheet.txt"}, "kvqsetup-cli import: no output file given (-o OUT)"},
+        {{"import", "a.txt", "b.txt", "-o", "x.br1"},
+         "kvqsetup-cli import: give at most one text file"},
+        {{"import", "--vocab-dir"}, "kvqsetup-cli import: option --vocab-dir needs a value"},
+        {{"copy-gearbox", "a.br1", "-o", "x.br1"},
+         "kvqsetup-cli copy-gearbox: give a source and a target file"},
+        {{"copy-chassis", "a.br1", "b.br1"},
+         "kvqsetup-cli copy-chassis: no output file given (-o OUT)"},
     };
     for (const Row& row : rows) {
         const CliRun run = Cli(row.args);
@@ -145,6 +156,117 @@ TEST_F(CliTest, NormaliseFailureToWriteIsBadInput) {
     const CliRun run = Cli({"normalise", Example("default.br1"), "-o", dir.File("no/such/out.br1")});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Cannot write out.br1: No such file or directory\n");
+}
+
+// A setup unlike the example: other values, and the asymmetry letter Y.
+SetupRecord OtherSetup() {
+    SetupRecord record = ImportTemplate();
+    record.Set(field::Fuel, 21.0f);
+    record.Set(field::CamberRR, -1.25f);
+    record.Set(field::GearIndex1, 2);
+    record.Set(field::GearIndex5, 70);
+    record.Set(field::DiffIndex, 87);
+    record.Set(field::RampAngle1, 45.0f);
+    record.SetSymmetricFlag(0);
+    Normalise(record, CurrentLimits{});
+    return record;
+}
+
+// "sheet", then "import" of what it printed, then "sheet" again: the same text, but that the
+// asymmetry letter is not imported. The output's name gives the gears back to "sheet".
+TEST_F(CliTest, ImportReadsBackWhatSheetPrints) {
+    for (const auto& [extension, gears] : {std::pair{"br1", 6}, {"fe2", 5}, {"lo3", 4}}) {
+        SCOPED_TRACE(extension);
+        const std::string setup = dir.File(std::string("in.") + extension);
+        const std::string imported = dir.File(std::string("out.") + extension);
+        WriteSetupFile(setup, OtherSetup());
+        const CliRun sheet = Cli({"sheet", setup});
+        ASSERT_EQ(sheet.status, 0);
+        ASSERT_NE(sheet.out.find("Asymmetrical: Y"), std::string::npos);
+        test::WriteText(dir.File("sheet.txt"), sheet.out);
+        const CliRun import = Cli({"import", dir.File("sheet.txt"), "-o", imported});
+        EXPECT_EQ(import.status, 0) << import.err;
+        EXPECT_EQ(import.out, std::to_string(gears) + "\n");
+        std::string expected = sheet.out;
+        expected.replace(expected.find("Asymmetrical: Y"), 15, "Asymmetrical: N");
+        EXPECT_EQ(Cli({"sheet", imported}).out, expected);
+    }
+}
+
+TEST_F(CliTest, ImportFromStandardInputNormalisesUnlessRaw) {
+    std::string text = SheetText(5, NormalisedTemplate());
+    text.replace(text.find("Fuel: 43"), 8, "Fuel: 99");
+    test::WriteText(dir.File("sheet.txt"), text);
+    for (const bool raw : {false, true}) {
+        std::vector<std::string> args = {"import", "-o", dir.File("out.fe2")};
+        if (raw) args.push_back("--raw");
+        const CliRun run = Cli(args, dir.File("sheet.txt"));
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, "5\n");
+        TSetup imported;
+        ASSERT_TRUE(LoadSetup(imported, dir.File("out.fe2")));
+        EXPECT_EQ(imported.Record.Get(field::Fuel), raw ? 99.0f : 46.0f);
+    }
+}
+
+TEST_F(CliTest, ImportOfUnrecognisedTextWritesNothing) {
+    test::WriteText(dir.File("prose.txt"), "I have a setup for you");
+    const CliRun run = Cli({"import", "-", "-o", dir.File("out.br1")}, dir.File("prose.txt"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "not recognised\n");
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out.br1")));
+    const CliRun missing = Cli({"import", dir.File("none.txt"), "-o", dir.File("out.br1")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, dir.File("none.txt") + ": file not found\n");
+}
+
+TEST_F(CliTest, ImportWithAVocabularyFolder) {
+    const std::string vocabularies = dir.File("vocabularies");
+    std::filesystem::create_directory(vocabularies);
+    std::filesystem::copy_file(test::SourceDir() / "examples" / "alternative.kvq",
+                               vocabularies + "/alternative.kvq");
+    test::WriteText(vocabularies + "/broken.kvq", "0,Fuel\nFuel\n");
+    const CliRun run = Cli({"import", "--vocab-dir", vocabularies, Example("alternative.txt"), "-o",
+                            dir.File("out.br1")});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "5\n");
+    EXPECT_EQ(run.err, vocabularies + "/broken.kvq:2: no comma; vocabulary not used\n");
+    TSetup imported;
+    ASSERT_TRUE(LoadSetup(imported, dir.File("out.br1")));
+    EXPECT_EQ(imported.Record.Get(field::Fuel), 30.0f);
+}
+
+TEST_F(CliTest, CopyGroupsIntoTheTarget) {
+    WriteSetupFile(dir.File("source.br1"), OtherSetup());
+    for (const auto& [command, group] :
+         {std::pair{"copy-gearbox", GearboxGroup()}, {"copy-chassis", ChassisGroup()}}) {
+        SCOPED_TRACE(command);
+        const CliRun run = Cli({command, dir.File("source.br1"), Example("default.lo3"), "-o",
+                                dir.File("out.lo3")});
+        EXPECT_EQ(run.status, 0) << run.err;
+        SetupRecord expected = ImportTemplate();
+        for (const ByteRange& range : group)
+            for (std::size_t i = range.first; i <= range.last; ++i)
+                expected.MutableBytes()[i] = OtherSetup().ToBytes()[i];
+        Normalise(expected, CurrentLimits{});
+        const auto& bytes = expected.ToBytes();
+        EXPECT_EQ(test::ReadBytes(dir.File("out.lo3")),
+                  std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+    }
+}
+
+TEST_F(CliTest, CopyFromASourceThatIsNoSetup) {
+    test::WriteText(dir.File("notes.br1"), "no setup");
+    const CliRun bad = Cli({"copy-gearbox", dir.File("notes.br1"), Example("default.br1"), "-o",
+                            dir.File("out.br1")});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.err, "notes.br1: Invalid file type\n");
+    const CliRun missing = Cli({"copy-chassis", dir.File("gone.br1"), Example("default.br1"), "-o",
+                                dir.File("out.br1")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, dir.File("gone.br1") + ": file not found\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out.br1")));
 }
 
 } // namespace
