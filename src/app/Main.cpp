@@ -142,6 +142,8 @@ void TForm1::BuildMenus() {
     connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
     connect(About1, &QAction::triggered, this, [this] { About1Click(); });
     connect(KVQDefault1, &QAction::triggered, this, [this] { KVQDefault1Click(); });
+    connect(Copy1, &QAction::triggered, this, [this] { Copy1Click(); });
+    connect(Paste1, &QAction::triggered, this, [this] { Paste1Click(); });
 
     OpenDialog1 = new TOpenDialog(platform_, this);
 }
@@ -182,6 +184,7 @@ void TForm1::FormCreate() {
     importPageCounter_ = 1;
     limits_.SelectLimitTables();
 
+    Guard([this] { import_.LoadVocabularies(LocalPath(ProgramFolder())); });
     Guard([this] {
         const auto fileLimits = ReadLimitsFile(LimitsFilePath(LocalPath(platform_.ProgramPath())));
         if (fileLimits) {
@@ -193,6 +196,10 @@ void TForm1::FormCreate() {
             KVQDefault1->setChecked(true);
         }
     });
+    // Paste follows the clipboard: recognised again whenever its content or the limits in force
+    // change, never by polling, so an idle program uses no time.
+    connect(&platform_, &Platform::ClipboardChanged, this, [this] { UpdatePaste(); });
+    UpdatePaste();
     Guard([this] { ShowHelpText(); });
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state != Qt::ApplicationActive) Memo1Click();
@@ -392,6 +399,44 @@ void TForm1::KVQDefault1Click() {
         limits_.SelectLimitTables();
     else
         limits_.SelectFileLimits();
+    UpdatePaste();
+}
+
+bool TForm1::ClipboardHasSetup() {
+    if (!platform_.ClipboardHasText()) return false;
+    // The import reads at most so many characters; a huge clipboard is cut before converting.
+    const QByteArray text =
+        platform_.ClipboardText().left(static_cast<qsizetype>(kImportTextLimit)).toLocal8Bit();
+    return import_.Recognise(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
+                             limits_);
+}
+
+void TForm1::UpdatePaste() {
+    Guard([this] { Paste1->setEnabled(ClipboardHasSetup()); });
+}
+
+void TForm1::Copy1Click() {
+    Guard([this] {
+        EndEdit();
+        platform_.SetClipboardText(Memo1->Text());
+    });
+}
+
+void TForm1::Paste1Click() {
+    Guard([this] {
+        EndEdit();
+        if (!ClipboardHasSetup()) return;
+        auto setup = std::make_unique<TSetup>();
+        setup->Record = import_.CopyImportedRecord();
+        // A vocabulary file can give any number of gears; the window knows four to six.
+        setup->GearboxKind = ClampInt(import_.ImportedGearCount(), 4, 6);
+        setup->Changed = true;
+        Normalise(setup->Record, limits_);
+        AddPage(QString("Import%1").arg(importPageCounter_), std::move(setup));
+        EnablePageCommands(true);
+        RenderSheet();
+        ++importPageCounter_;
+    });
 }
 
 void TForm1::Memo1Click() { EndEdit(); }
@@ -437,7 +482,7 @@ bool TForm1::FormCloseQuery() {
     return true;
 }
 
-void TForm1::FormClose() {}
+void TForm1::FormClose() { import_.FreeVocabularies(); }
 
 void TForm1::closeEvent(QCloseEvent* event) {
     if (!FormCloseQuery()) {

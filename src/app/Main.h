@@ -2,6 +2,7 @@
 
 #include "app/Platform.h"
 #include "edit/FieldTable.h"
+#include "import/TextImport.h"
 #include "setup/SetupDocument.h"
 
 #include <QMainWindow>
@@ -57,6 +58,8 @@ public:
     void Exit1Click();
     void About1Click();
     void KVQDefault1Click();
+    void Copy1Click();
+    void Paste1Click();
     void Memo1Click();
     void Memo1DblClick();
     void Memo1MouseMove(QPoint position);
@@ -89,6 +92,8 @@ private:
     void ShowHelpText();
     void EnablePageCommands(bool enabled);
     bool EditorVisible() const;
+    bool ClipboardHasSetup();
+    void UpdatePaste();
     std::optional<QString> WriteSetup(const QString& fileName, const SetupRecord& record);
     bool SaveCurrentPage();
     bool SaveCommand();
@@ -100,6 +105,7 @@ private:
     CurrentLimits limits_;
     int hoverField_ = 0;
     int importPageCounter_ = 1;
+    TextImport import_;
     std::vector<std::unique_ptr<TSetup>> pages_;
 
     QWidget* client_ = nullptr;
