@@ -1,0 +1,21 @@
+#include "edit/LSpin.h"
+
+#include "app/Utils.h"
+
+namespace kvq {
+
+void TLSpinEdit::SetItemIndex(int index) {
+    itemIndex_ = minIndex_ == maxIndex_ ? index : ClampInt(index, minIndex_, maxIndex_);
+}
+
+void TLSpinEdit::StepUp() {
+    if (!BeepIfReadOnly() && itemIndex_ > minIndex_) --itemIndex_;
+    emit Change();
+}
+
+void TLSpinEdit::StepDown() {
+    if (!BeepIfReadOnly() && itemIndex_ < maxIndex_) ++itemIndex_;
+    emit Change();
+}
+
+} // namespace kvq
