@@ -5,6 +5,7 @@
 #include "app/Splash.h"
 #include "app/Utils.h"
 #include "edit/LimitsFile.h"
+#include "settings/IniOut.h"
 #include "setup/Sheet.h"
 
 #include <QApplication>
@@ -146,6 +147,13 @@ void TForm1::BuildMenus() {
     connect(Paste1, &QAction::triggered, this, [this] { Paste1Click(); });
 
     OpenDialog1 = new TOpenDialog(platform_, this);
+    IniOut1 = new TIniOut(this, [this](const QString& caption, const QString& text) {
+        platform_.ErrorBox(this, caption, text);
+    });
+    IniOut1->setObjectName("IniOut1");
+    IniOut1->SetItems({"Form1;Top;0;Position;Top;1;0", "Form1;Left;0;Position;Left;1;0",
+                       "OpenDialog1;FileName;;Files;LastFile;1;0",
+                       "KVQDefault1;Checked;True;Flags;KVQDefault;1;0"});
 }
 
 void TForm1::FormCreate() {
@@ -182,6 +190,10 @@ void TForm1::FormCreate() {
     // C library formatting in line.
     std::setlocale(LC_NUMERIC, "C");
     importPageCounter_ = 1;
+    Guard([this] {
+        IniOut1->SetFileName(FromLocalPath(ReplaceExtension(LocalPath(platform_.ProgramPath()), ".ini")));
+        IniOut1->LoadSettings();
+    });
     limits_.SelectLimitTables();
 
     Guard([this] { import_.LoadVocabularies(LocalPath(ProgramFolder())); });
@@ -482,7 +494,10 @@ bool TForm1::FormCloseQuery() {
     return true;
 }
 
-void TForm1::FormClose() { import_.FreeVocabularies(); }
+void TForm1::FormClose() {
+    import_.FreeVocabularies();
+    IniOut1->SaveSettings();
+}
 
 void TForm1::closeEvent(QCloseEvent* event) {
     if (!FormCloseQuery()) {

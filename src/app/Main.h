@@ -20,6 +20,7 @@ class QTabBar;
 namespace kvq {
 
 class SheetView;
+class TIniOut;
 class TOpenDialog;
 
 // The main window: one page per open setup on the page strip, the sheet of the page in front,
@@ -132,6 +133,7 @@ private:
     QAction* CopyGearbox1 = nullptr;
     QAction* CopyChassis1 = nullptr;
     TOpenDialog* OpenDialog1 = nullptr;
+    TIniOut* IniOut1 = nullptr;
 };
 
 // The caption of the application's message boxes.

@@ -1,0 +1,81 @@
+// The window's position, the last file opened and KVQ Default survive a restart.
+
+#include "WindowFixture.h"
+
+#include "settings/IniProfile.h"
+
+namespace kvq::test {
+namespace {
+
+class SettingsTest : public WindowTest {
+protected:
+    std::string SettingsFile() { return dir.File("KVQSETUP.INI"); }
+
+    // Closes the window as the user would and starts a fresh one on the same folder.
+    void Restart() {
+        ASSERT_TRUE(Window().close());
+        window.reset();
+    }
+};
+
+TEST_F(SettingsTest, FirstStartUsesTheDefaults) {
+    EXPECT_EQ(Window().pos(), QPoint(0, 0));
+    EXPECT_TRUE(Action("KVQDefault1")->isChecked());
+    Window().Open1Click();
+    EXPECT_EQ(platform.openInitialFiles.at(0), "");
+    EXPECT_TRUE(platform.errors.empty());
+}
+
+TEST_F(SettingsTest, StateComesBackAfterARestart) {
+    WriteText(dir.File("kvqsetup.lmt"), "4,1,40\n");
+    const std::string path = SetupFile("car.fe2");
+    Window().move(120, 80);
+    Open(path);
+    Action("KVQDefault1")->trigger();
+    Restart();
+
+    const IniProfile ini = IniProfile::Load(SettingsFile());
+    EXPECT_EQ(ini.Read("Position", "Top", "?"), "80");
+    EXPECT_EQ(ini.Read("Position", "Left", "?"), "120");
+    EXPECT_EQ(ini.Read("Files", "LastFile", "?"), path);
+    EXPECT_EQ(ini.Read("Flags", "KVQDefault", "?"), "0");
+
+    EXPECT_EQ(Window().pos(), QPoint(120, 80));
+    EXPECT_FALSE(Action("KVQDefault1")->isChecked());
+    EXPECT_FALSE(Window().Limits().BuiltInInForce()) << "the file limits are in force again";
+    Window().Open1Click();
+    EXPECT_EQ(platform.openInitialFiles.back().toStdString(), path);
+}
+
+TEST_F(SettingsTest, WithoutALimitsFileKvqDefaultIsCheckedWhateverTheFileSays) {
+    WriteText(SettingsFile(), "[Flags]\nKVQDefault=0\n");
+    EXPECT_TRUE(Action("KVQDefault1")->isChecked());
+    EXPECT_FALSE(Action("KVQDefault1")->isVisible());
+    EXPECT_TRUE(Window().Limits().BuiltInInForce());
+}
+
+TEST_F(SettingsTest, OtherContentOfTheSettingsFileIsKept) {
+    WriteText(SettingsFile(), "; my notes\r\n[Position]\r\nTop=5\r\nLeft=7\r\n[Mine]\r\nKeep=this\r\n");
+    EXPECT_EQ(Window().pos(), QPoint(7, 5));
+    Restart();
+    const std::string text = ReadText(SettingsFile());
+    EXPECT_NE(text.find("; my notes\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[Mine]\r\nKeep=this\r\n"), std::string::npos) << text;
+}
+
+TEST_F(SettingsTest, BadValuesLeaveTheLayoutPosition) {
+    WriteText(SettingsFile(), "[Position]\nTop=high\nLeft=\n");
+    EXPECT_EQ(Window().pos(), QPoint(513, 117));
+}
+
+TEST_F(SettingsTest, AnUnwritableSettingsFileIsIgnoredSilently) {
+    std::filesystem::create_directory(SettingsFile());
+    Window().move(30, 40);
+    Restart();
+    EXPECT_TRUE(platform.errors.empty());
+    EXPECT_TRUE(std::filesystem::is_directory(SettingsFile()));
+    EXPECT_EQ(Window().pos(), QPoint(0, 0));
+}
+
+} // namespace
+} // namespace kvq::test
