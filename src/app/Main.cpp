@@ -3,8 +3,13 @@
 #include "app/OpenDialog.h"
 #include "app/SheetView.h"
 #include "app/Splash.h"
+#include "app/TextFormat.h"
 #include "app/Utils.h"
+#include "edit/FSpin.h"
+#include "edit/LSpin.h"
 #include "edit/LimitsFile.h"
+#include "edit/SpinEdit.h"
+#include "setup/GearTables.h"
 #include "settings/IniOut.h"
 #include "setup/Sheet.h"
 
@@ -48,6 +53,7 @@ TForm1::TForm1(Platform& platform, QWidget* parent) : QMainWindow(parent), platf
     setFont(font);
     BuildWindow();
     BuildMenus();
+    BuildEditors();
     FormCreate();
 }
 
@@ -75,10 +81,46 @@ void TForm1::BuildWindow() {
     Memo1 = new SheetView(client_);
     Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Memo1, &SheetView::Clicked, this, [this] { Memo1Click(); });
-    connect(Memo1, &SheetView::DoubleClicked, this, [this] { Memo1DblClick(); });
+    connect(Memo1, &SheetView::DoubleClicked, this, [this](QPoint at) { Memo1DblClick(at); });
     connect(Memo1, &SheetView::MouseMoved, this, [this](QPoint at) { Memo1MouseMove(at); });
     connect(Memo1, &QWidget::customContextMenuRequested, this,
             [this](QPoint at) { PopupMenu1->popup(Memo1->mapToGlobal(at)); });
+}
+
+void TForm1::BuildEditors() {
+    SpinEdit1 = new TSpinEdit(client_);
+    SpinEdit1->setObjectName("SpinEdit1");
+    SpinEdit1->SetMinValue(0);
+    SpinEdit1->SetMaxValue(0);
+    SpinEdit1->SetValue(1);
+    connect(SpinEdit1, &TSpinEditBase::Change, this, [this] { SpinEdit1Change(); });
+
+    FSpinEdit1 = new TFSpinEdit(client_);
+    FSpinEdit1->setObjectName("FSpinEdit1");
+    FSpinEdit1->SetTabStop(false);
+    FSpinEdit1->SetIncrement(1.0f);
+    FSpinEdit1->SetMaxLength(5);
+    FSpinEdit1->SetRightJustified(true);
+    connect(FSpinEdit1, &TSpinEditBase::Change, this, [this] { FSpinEdit1Change(); });
+
+    LSpinEdit1 = new TLSpinEdit(client_);
+    LSpinEdit1->setObjectName("LSpinEdit1");
+    LSpinEdit1->SetTabStop(false);
+    LSpinEdit1->SetEditorEnabled(false);
+    LSpinEdit1->SetItemIndex(0);
+    LSpinEdit1->SetMinIndex(0);
+    LSpinEdit1->SetMaxIndex(0);
+    LSpinEdit1->setText("0");
+    connect(LSpinEdit1, &TSpinEditBase::Change, this, [this] { LSpinEdit1Change(); });
+
+    for (TSpinEditBase* editor : {static_cast<TSpinEditBase*>(SpinEdit1),
+                                  static_cast<TSpinEditBase*>(FSpinEdit1),
+                                  static_cast<TSpinEditBase*>(LSpinEdit1)}) {
+        editor->setProperty("Tag", 0);
+        editor->SetBeep([this] { platform_.Beep(); });
+        editor->installEventFilter(this);
+        editor->hide();
+    }
 }
 
 void TForm1::BuildMenus() {
@@ -453,7 +495,19 @@ void TForm1::Paste1Click() {
 
 void TForm1::Memo1Click() { EndEdit(); }
 
-void TForm1::Memo1DblClick() { Guard([this] { EndEdit(); }); }
+void TForm1::Memo1DblClick(QPoint position) {
+    Guard([this, position] {
+        EndEdit();
+        // The pointer has not moved since the first click ended the edit, so the field under it
+        // is looked up afresh: the edit begins where the user double-clicked.
+        Memo1MouseMove(position);
+        TSetup* setup = CurrentSetup();
+        if (!setup || hoverField_ <= 0) return;
+        Memo1->setCursor(Qt::ArrowCursor);
+        BeginEdit(setup->Record, hoverField_);
+        if (hoverField_ == kToggleField) RenderSheet();
+    });
+}
 
 void TForm1::Memo1MouseMove(QPoint position) {
     if (!Close1->isEnabled() || EditorVisible()) return;
@@ -463,11 +517,206 @@ void TForm1::Memo1MouseMove(QPoint position) {
     Memo1->setCursor(hoverField_ > 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
-bool TForm1::EditorVisible() const { return false; }
+bool TForm1::EditorVisible() const {
+    return SpinEdit1->isVisible() || FSpinEdit1->isVisible() || LSpinEdit1->isVisible();
+}
 
-void TForm1::EndEdit() { CancelEdit(); }
+void TForm1::PlaceEditor(TSpinEditBase* editor, int field) {
+    const SheetCell cell = CellOfField(field, limits_.Tables());
+    editor->setGeometry(cell.Col * metrics_.CharWidth + metrics_.EditorLeftOffset,
+                        cell.Row * metrics_.LineHeight + metrics_.EditorTopOffset,
+                        cell.Width * metrics_.CharWidth + 27, editor->minimumHeight());
+}
 
-void TForm1::CancelEdit() { TabControl1->setFocus(); }
+namespace {
+
+// List bounds from a limits file may reach beyond the tables they index; the editor keeps to
+// the tables.
+std::pair<int, int> ListBounds(const ListLimit& row) {
+    if (row.Kind == ListKind::RampPairList)
+        return {ClampInt(row.MinIndex, 1, kRampPairCount), ClampInt(row.MaxIndex, 1, kRampPairCount)};
+    return {ClampGearIndex(row.MinIndex), ClampGearIndex(row.MaxIndex)};
+}
+
+void ShowAndFocus(QWidget* editor) {
+    editor->show();
+    editor->raise();
+    editor->setFocus();
+}
+
+} // namespace
+
+void TForm1::BeginEdit(SetupRecord& record, int field) {
+    const FieldEntry& entry = FieldTableEntry(field);
+    const LimitTables& tables = limits_.Tables();
+    switch (entry.Kind) {
+    case FieldKind::IntegerField: {
+        const IntegerLimit& row = tables.IntegerRow(entry.Index);
+        PlaceEditor(SpinEdit1, field);
+        SpinEdit1->SetMaxLength(row.Width);
+        SpinEdit1->SetMinValue(row.MinValue);
+        SpinEdit1->SetMaxValue(row.MaxValue);
+        SpinEdit1->SetIncrement(row.Increment);
+        SpinEdit1->SetValue(record.Int(row.Slot));
+        ShowAndFocus(SpinEdit1);
+        break;
+    }
+    case FieldKind::RealField: {
+        const RealLimit& row = tables.RealRow(entry.Index);
+        PlaceEditor(FSpinEdit1, field);
+        FSpinEdit1->SetMaxLength(row.Width);
+        FSpinEdit1->SetMinValue(row.MinValue);
+        FSpinEdit1->SetMaxValue(row.MaxValue);
+        FSpinEdit1->SetIncrement(row.Increment);
+        FSpinEdit1->SetPrecision(row.Precision);
+        // The ramp angle stepping starts after the value is shown, so loading never moves it.
+        FSpinEdit1->setProperty("Tag", 0);
+        FSpinEdit1->SetValue(record.Float(row.Slot));
+        const bool rampAngle = field == kRampAngle1Field || field == kRampAngle2Field;
+        FSpinEdit1->setProperty("Tag", rampAngle && row.Increment == 15.0f ? 1 : 0);
+        ShowAndFocus(FSpinEdit1);
+        break;
+    }
+    case FieldKind::ListField: {
+        const ListLimit& row = tables.ListRow(entry.Index);
+        PlaceEditor(LSpinEdit1, field);
+        const auto [low, high] = ListBounds(row);
+        LSpinEdit1->SetMinIndex(low);
+        LSpinEdit1->SetMaxIndex(high);
+        LSpinEdit1->setProperty("Tag", static_cast<int>(row.Kind));
+        if (row.Kind == ListKind::RampPairList)
+            LSpinEdit1->SetItemIndex(RampPairIndex(record.Float(row.ValueSlot), record.Float(row.IndexSlot)));
+        else
+            LSpinEdit1->SetItemIndex(record.Int(row.IndexSlot));
+        FormatListText(record);
+        ShowAndFocus(LSpinEdit1);
+        break;
+    }
+    case FieldKind::ToggleField:
+        // Flipping the asymmetry is no change to save.
+        record.SetSymmetricFlag(record.SymmetricFlag() == 0 ? 1 : 0);
+        break;
+    }
+}
+
+void TForm1::FormatListText(const SetupRecord& record) {
+    const int index = LSpinEdit1->ItemIndex();
+    std::string text;
+    switch (static_cast<ListKind>(LSpinEdit1->property("Tag").toInt())) {
+    case ListKind::GearList:
+        text = Format("%6.3f", {OverallRatio(ExactRatio(index), record.Get(field::DiffRatio))});
+        break;
+    case ListKind::DiffList:
+        text = Format("%5.3f", {DisplayedRatio(index)});
+        break;
+    case ListKind::RampPairList: {
+        const RampPair pair = RampAnglePair(index);
+        text = Format("%2.0f/%2.0f", {pair.angle1, pair.angle2});
+        break;
+    }
+    }
+    LSpinEdit1->setText(QString::fromStdString(text));
+}
+
+namespace {
+
+// Stores the value in the slot and, while the sides are coupled, in the partner slot too.
+template <typename T, typename Get, typename Set>
+bool StoreWithPartner(SetupRecord& record, T value, int slot, int partnerSlot, Get get, Set set) {
+    bool changed = false;
+    if (value != (record.*get)(slot)) {
+        (record.*set)(slot, value);
+        changed = true;
+    }
+    if (record.SymmetricFlag() == 1 && partnerSlot != 0 && value != (record.*get)(partnerSlot)) {
+        (record.*set)(partnerSlot, value);
+        changed = true;
+    }
+    return changed;
+}
+
+} // namespace
+
+bool TForm1::CommitEdit(SetupRecord& record, int field) {
+    const FieldEntry& entry = FieldTableEntry(field);
+    const LimitTables& tables = limits_.Tables();
+    // The value stored is the one the editor shows once left: within its limits and rounded
+    // as shown, however the edit ends.
+    switch (entry.Kind) {
+    case FieldKind::IntegerField: {
+        const IntegerLimit& row = tables.IntegerRow(entry.Index);
+        return StoreWithPartner(record, SpinEdit1->SettledValue(), row.Slot, row.PartnerSlot,
+                                &SetupRecord::Int, &SetupRecord::SetInt);
+    }
+    case FieldKind::RealField: {
+        const RealLimit& row = tables.RealRow(entry.Index);
+        return StoreWithPartner(record, FSpinEdit1->SettledValue(), row.Slot, row.PartnerSlot,
+                                &SetupRecord::Float, &SetupRecord::SetFloat);
+    }
+    case FieldKind::ListField: {
+        const ListLimit& row = tables.ListRow(entry.Index);
+        const int index = LSpinEdit1->ItemIndex();
+        if (row.Kind == ListKind::RampPairList) {
+            const RampPair pair = RampAnglePair(index);
+            if (pair.angle1 == record.Float(row.ValueSlot) && pair.angle2 == record.Float(row.IndexSlot))
+                return false;
+            record.SetFloat(row.ValueSlot, pair.angle1);
+            record.SetFloat(row.IndexSlot, pair.angle2);
+            return true;
+        }
+        if (index == record.Int(row.IndexSlot)) return false;
+        record.SetInt(row.IndexSlot, index);
+        record.SetFloat(row.ValueSlot, ExactRatio(index));
+        return true;
+    }
+    case FieldKind::ToggleField:
+        break;
+    }
+    return false;
+}
+
+void TForm1::EndEdit() {
+    if (EditorVisible()) {
+        if (TSetup* setup = CurrentSetup()) {
+            if (CommitEdit(setup->Record, hoverField_)) setup->Changed = true;
+            RenderSheet();
+        }
+    }
+    CancelEdit();
+}
+
+void TForm1::CancelEdit() {
+    SpinEdit1->hide();
+    FSpinEdit1->hide();
+    LSpinEdit1->hide();
+    TabControl1->setFocus();
+}
+
+void TForm1::SpinEdit1Change() {
+    // The number stands right-aligned in its field; blanks typed before it do not count.
+    const QString digits = SpinEdit1->text().trimmed();
+    const QString justified = JustifyRight(digits, SpinEdit1->MaxLength());
+    if (justified != SpinEdit1->text()) SpinEdit1->setText(justified);
+}
+
+void TForm1::FSpinEdit1Change() {
+    // Ramp angles walk 30, 45, 60, 85 and back while the step is 15.
+    if (FSpinEdit1->property("Tag").toInt() != 1) return;
+    const float value = FSpinEdit1->Value();
+    if (value == 75.0f) {
+        FSpinEdit1->SetValue(85.0f);
+        FSpinEdit1->SetIncrement(25.0f);
+    } else if (value == 35.0f) {
+        FSpinEdit1->SetValue(45.0f);
+        FSpinEdit1->SetIncrement(15.0f);
+    } else if (value == 70.0f) {
+        FSpinEdit1->SetValue(60.0f);
+    }
+}
+
+void TForm1::LSpinEdit1Change() {
+    if (const TSetup* setup = CurrentSetup()) FormatListText(setup->Record);
+}
 
 bool TForm1::FormCloseQuery() {
     for (int page = 0; page < PageCount(); ++page) {
@@ -497,6 +746,11 @@ bool TForm1::FormCloseQuery() {
 void TForm1::FormClose() {
     import_.FreeVocabularies();
     IniOut1->SaveSettings();
+}
+
+void TForm1::mousePressEvent(QMouseEvent* event) {
+    Memo1Click();
+    QMainWindow::mousePressEvent(event);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -20,8 +20,12 @@ class QTabBar;
 namespace kvq {
 
 class SheetView;
+class TFSpinEdit;
 class TIniOut;
+class TLSpinEdit;
 class TOpenDialog;
+class TSpinEdit;
+class TSpinEditBase;
 
 // The main window: one page per open setup on the page strip, the sheet of the page in front,
 // the menus and the command letters.
@@ -62,19 +66,28 @@ public:
     void Copy1Click();
     void Paste1Click();
     void Memo1Click();
-    void Memo1DblClick();
+    void Memo1DblClick(QPoint position);
     void Memo1MouseMove(QPoint position);
     void TabControl1Change();
     void EndEdit();
     void CancelEdit();
+    void BeginEdit(SetupRecord& record, int field);
+    bool CommitEdit(SetupRecord& record, int field);
+    void FormatListText(const SetupRecord& record);
+    void SpinEdit1Change();
+    void FSpinEdit1Change();
+    void LSpinEdit1Change();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildWindow();
     void BuildMenus();
+    void BuildEditors();
+    void PlaceEditor(TSpinEditBase* editor, int field);
     void FormCreate();
     void FormKeyDown(QKeyEvent* event);
     void FormKeyPress(QKeyEvent* event);
@@ -113,6 +126,9 @@ private:
     QTabBar* TabControl1 = nullptr;
     QFrame* pageFrame_ = nullptr;
     SheetView* Memo1 = nullptr;
+    TSpinEdit* SpinEdit1 = nullptr;
+    TFSpinEdit* FSpinEdit1 = nullptr;
+    TLSpinEdit* LSpinEdit1 = nullptr;
     QMenu* File1 = nullptr;
     QMenu* Edit1 = nullptr;
     QMenu* Help1 = nullptr;

@@ -66,8 +66,9 @@ void SheetView::mousePressEvent(QMouseEvent* event) {
 }
 
 void SheetView::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) emit DoubleClicked();
-    QWidget::mouseDoubleClickEvent(event);
+    // Qt's default would deliver the second press as a click too, ending the edit just begun.
+    if (event->button() == Qt::LeftButton) emit DoubleClicked(event->position().toPoint());
+    event->accept();
 }
 
 void SheetView::mouseMoveEvent(QMouseEvent* event) {

@@ -30,7 +30,7 @@ public:
 
 signals:
     void Clicked();
-    void DoubleClicked();
+    void DoubleClicked(QPoint position);
     void MouseMoved(QPoint position);
 
 protected:

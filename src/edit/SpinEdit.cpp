@@ -106,8 +106,13 @@ bool TSpinEditBase::BeepIfReadOnly() const {
 bool TSpinEditBase::Fits(const QString& typed) const {
     const bool printable =
         std::any_of(typed.begin(), typed.end(), [](QChar c) { return !IsControl(c.unicode()); });
-    return !printable || maxLength_ <= 0 ||
-           text().size() - selectedText().size() + typed.size() <= maxLength_;
+    if (!printable || maxLength_ <= 0) return true;
+    // Leading blanks only right-align the number; they do not take room from the digits.
+    QString after = text();
+    const int start = hasSelectedText() ? selectionStart() : cursorPosition();
+    after.replace(start, static_cast<int>(selectedText().size()), typed);
+    const auto digits = std::find_if(after.begin(), after.end(), [](QChar c) { return c != u' '; });
+    return after.end() - digits <= maxLength_;
 }
 
 void TSpinEditBase::keyPressEvent(QKeyEvent* event) {
@@ -135,9 +140,11 @@ void TSpinEditBase::keyPressEvent(QKeyEvent* event) {
 
 void TSpinEditBase::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
-    // A left-button press places the cursor itself; Qt's own select-all on Tab yields to the
-    // AutoSelect setting.
-    if (autoSelect_ && !(QGuiApplication::mouseButtons() & Qt::LeftButton))
+    // A press into the editor places the cursor itself; focus given any other way (Tab, the
+    // program) selects everything. Qt's own select-all on Tab yields to the AutoSelect setting.
+    const bool pressedHere = event->reason() == Qt::MouseFocusReason &&
+                             (QGuiApplication::mouseButtons() & Qt::LeftButton);
+    if (autoSelect_ && !pressedHere)
         selectAll();
     else if (!autoSelect_)
         deselect();

@@ -46,13 +46,6 @@ protected:
         QTest::keyClick(target ? target : &Window(), static_cast<Qt::Key>(key), modifiers);
     }
 
-    // The bytes of the example setup once opened: normalised.
-    static std::vector<std::uint8_t> NormalisedExampleBytes() {
-        SetupRecord record = ImportTemplate();
-        Normalise(record, CurrentLimits{});
-        return {record.ToBytes().begin(), record.ToBytes().end()};
-    }
-
     QAction* Action(const char* name) { return Window().findChild<QAction*>(name); }
     SheetView* Sheet() { return Window().findChild<SheetView*>("Memo1"); }
     QTabBar* Tabs() { return Window().findChild<QTabBar*>("TabControl1"); }
@@ -71,10 +64,30 @@ protected:
         Window().Open1Click();
     }
 
-    // Marks a page as changed, as a committed edit would, and shows the page in front again.
+    // Points at the value at row, column of the sheet and double-clicks it, as the user would:
+    // a click, then the double click, with no movement between them.
+    void DoubleClickCell(int row, int column) {
+        MoveMouse(Sheet(), Cell(row, column));
+        QTest::mouseClick(Sheet(), Qt::LeftButton, {}, Cell(row, column));
+        QTest::mouseDClick(Sheet(), Qt::LeftButton, {}, Cell(row, column));
+        QTest::mouseRelease(Sheet(), Qt::LeftButton, {}, Cell(row, column));
+    }
+
+    // Changes a page as the user would: steps its steering ratio up and presses Enter.
     void MarkChanged(int page) {
-        const_cast<TSetup&>(Window().PageSetup(page)).Changed = true;
-        Window().TabControl1Change();
+        if (!Window().isActiveWindow()) ShowActive();
+        if (Window().CurrentPage() != page)
+            QTest::mouseClick(Tabs(), Qt::LeftButton, {}, Tabs()->tabRect(page).center());
+        DoubleClickCell(1, 59);
+        Type(Qt::Key_Up);
+        Type(Qt::Key_Return);
+        ASSERT_TRUE(Window().PageSetup(page).Changed);
+    }
+
+    // The bytes a page holds, as Save would write them.
+    std::vector<std::uint8_t> PageBytes(int page) {
+        const auto& bytes = Window().PageSetup(page).Record.ToBytes();
+        return {bytes.begin(), bytes.end()};
     }
 
     void MoveMouse(QWidget* widget, QPoint at) {
