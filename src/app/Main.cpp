@@ -1,6 +1,8 @@
 #include "app/Main.h"
 
+#include "app/CopyDlg.h"
 #include "app/OpenDialog.h"
+#include "app/Printing.h"
 #include "app/SheetView.h"
 #include "app/Splash.h"
 #include "app/TextFormat.h"
@@ -10,6 +12,7 @@
 #include "edit/LimitsFile.h"
 #include "edit/SpinEdit.h"
 #include "setup/GearTables.h"
+#include "setup/GroupCopy.h"
 #include "settings/IniOut.h"
 #include "setup/Sheet.h"
 
@@ -22,6 +25,7 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QSignalBlocker>
 #include <QTabBar>
 
@@ -187,19 +191,31 @@ void TForm1::BuildMenus() {
     connect(KVQDefault1, &QAction::triggered, this, [this] { KVQDefault1Click(); });
     connect(Copy1, &QAction::triggered, this, [this] { Copy1Click(); });
     connect(Paste1, &QAction::triggered, this, [this] { Paste1Click(); });
+    connect(Print1, &QAction::triggered, this, [this] { Print1Click(); });
+    for (QAction* item : {CopyGearbox1, CopyGearbox2, CopyChassis1, CopyChassis2})
+        connect(item, &QAction::triggered, this, [this, item] { CopyGearbox1Click(item); });
 
     OpenDialog1 = new TOpenDialog(platform_, this);
     IniOut1 = new TIniOut(this, [this](const QString& caption, const QString& text) {
         platform_.ErrorBox(this, caption, text);
     });
     IniOut1->setObjectName("IniOut1");
+    CopyDialog = new TCopyDialog(
+        *OpenDialog1,
+        [this] {
+            std::vector<TCopyDialog::Page> pages;
+            for (int page = 0; page < PageCount(); ++page)
+                pages.push_back({PageCaption(page), FromLocalPath(PageSetup(page).FileName)});
+            return pages;
+        },
+        this);
     IniOut1->SetItems({"Form1;Top;0;Position;Top;1;0", "Form1;Left;0;Position;Left;1;0",
                        "OpenDialog1;FileName;;Files;LastFile;1;0",
                        "KVQDefault1;Checked;True;Flags;KVQDefault;1;0"});
 }
 
 void TForm1::FormCreate() {
-    setWindowTitle(QString("KVQ Setup V") + QString::fromStdString(VersionString()));
+    setWindowTitle(QString::fromStdString(ProgramCaption()));
 
     // Large fonts: the layout grows by a quarter with the screen's resolution, as the toolkit of
     // old did by itself, and then the sheet view and the window widen by an eighth of the
@@ -473,6 +489,37 @@ void TForm1::Copy1Click() {
     Guard([this] {
         EndEdit();
         platform_.SetClipboardText(Memo1->Text());
+    });
+}
+
+void TForm1::Print1Click() {
+    Guard([this] {
+        Memo1Click();
+        QPrinter printer(QPrinter::HighResolution);
+        if (!platform_.PrintDialog(this, printer)) return;
+        const TSetup* setup = CurrentSetup();
+        if (!setup) return;
+        PrintSetup(printer, *setup, font(), palette().color(QPalette::WindowText));
+    });
+}
+
+void TForm1::CopyGearbox1Click(QAction* item) {
+    // Chosen from a menu, the edit is already over; started by a key, an open editor stays open
+    // and its next commit compares with the copied values.
+    Guard([this, item] {
+        const bool gearbox = item->property("Tag").toInt() == 1;
+        CopyDialog->setWindowTitle(gearbox ? "Copy Gearbox" : "Copy Chassis");
+        if (CopyDialog->exec() != QDialog::Accepted || CopyDialog->SourceFile().isEmpty()) return;
+        TSetup* target = CurrentSetup();
+        if (!target) return;
+        const std::string source = LocalPath(CopyDialog->SourceFile());
+        const bool copied = gearbox ? CopyGearboxFromFile(*target, source)
+                                    : CopyChassisFromFile(*target, source);
+        // A source that has gone is a failure to say, not a copy to mark.
+        if (!copied) throw KvqError("Failed to open " + std::string(FileNameOf(source)));
+        target->Changed = true;
+        Normalise(target->Record, limits_);
+        RenderSheet();
     });
 }
 

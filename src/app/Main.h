@@ -20,6 +20,7 @@ class QTabBar;
 namespace kvq {
 
 class SheetView;
+class TCopyDialog;
 class TFSpinEdit;
 class TIniOut;
 class TLSpinEdit;
@@ -65,6 +66,8 @@ public:
     void KVQDefault1Click();
     void Copy1Click();
     void Paste1Click();
+    void Print1Click();
+    void CopyGearbox1Click(QAction* item);
     void Memo1Click();
     void Memo1DblClick(QPoint position);
     void Memo1MouseMove(QPoint position);
@@ -150,6 +153,7 @@ private:
     QAction* CopyChassis1 = nullptr;
     TOpenDialog* OpenDialog1 = nullptr;
     TIniOut* IniOut1 = nullptr;
+    TCopyDialog* CopyDialog = nullptr;
 };
 
 // The caption of the application's message boxes.

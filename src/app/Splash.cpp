@@ -17,7 +17,6 @@ namespace kvq {
 namespace {
 
 constexpr const char* kCreditLine = "Written for KVQ racers";
-constexpr const char* kCopyrightLine = "Copyright (C) 2026 The KVQ Setup authors";
 
 // The white panel under everything, with a raised outer and a lowered inner bevel.
 class BevelPanel : public QWidget {
@@ -123,7 +122,7 @@ TSplashForm::TSplashForm(QWidget* parent, int draw) : QDialog(parent, Qt::Framel
                        Qt::AlignHCenter);
     MakeLabel(Panel1, "Label3", kCreditLine, QRect(4, 112, 0, 19), SplashFont(16, true),
               Qt::AlignLeft);
-    MakeLabel(Panel1, "Label5", kCopyrightLine, QRect(4, 132, 0, 19), SplashFont(16, true),
+    MakeLabel(Panel1, "Label5", kCopyrightNotice, QRect(4, 132, 0, 19), SplashFont(16, true),
               Qt::AlignLeft);
 
     Image2 = new QLabel(Panel1);

@@ -10,6 +10,8 @@ namespace kvq {
 
 std::string VersionString() { return Format("%d.%d", {kVersionMajor, kVersionMinor}); }
 
+std::string ProgramCaption() { return "KVQ Setup V" + VersionString(); }
+
 float ToSingle(double value) {
     // Rounded to nearest as the hardware would, without the undefined cast beyond the range.
     constexpr double kMax = std::numeric_limits<float>::max();

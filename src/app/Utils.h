@@ -46,6 +46,12 @@ public:
 // The program's version as "major.minor", "2.3" for 2.3.10.84.
 [[nodiscard]] std::string VersionString();
 
+// The program's name and version as the caption and the printout show them: "KVQ Setup V2.3".
+[[nodiscard]] std::string ProgramCaption();
+
+// Our copyright notice, shown after the program's name and version and on the splash window.
+inline constexpr const char* kCopyrightNotice = "Copyright (C) 2026 The KVQ Setup authors";
+
 // The file name without its folder: "car.br3" for "/home/me/car.br3".
 [[nodiscard]] std::string_view FileNameOf(std::string_view path);
 

@@ -2,6 +2,8 @@
 
 #include "app/Platform.h"
 
+#include <QPrinter>
+
 #include <QString>
 #include <QStringList>
 
@@ -18,7 +20,8 @@ public:
     std::deque<QString> openAnswers;
     std::deque<QString> saveAnswers;
     std::deque<Answer> questionAnswers;
-    std::deque<bool> printAnswers;
+    // PDF files the next print dialogs send the printout to; an empty name cancels.
+    std::deque<QString> printAnswers;
 
     // What was shown.
     struct Shown {
@@ -60,11 +63,12 @@ public:
     void ErrorBox(QWidget*, const QString& caption, const QString& text) override {
         errors.push_back({caption, text});
     }
-    bool PrintDialog(QWidget*, QPrinter&) override {
-        if (printAnswers.empty()) return false;
-        const bool answer = printAnswers.front();
-        printAnswers.pop_front();
-        return answer;
+    bool PrintDialog(QWidget*, QPrinter& printer) override {
+        const auto file = Next(printAnswers);
+        if (!file) return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(*file);
+        return true;
     }
     bool ClipboardHasText() override { return clipboard.has_value(); }
     QString ClipboardText() override { return clipboard.value_or(QString()); }
