@@ -18,6 +18,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
@@ -58,6 +61,7 @@ TForm1::TForm1(Platform& platform, QWidget* parent) : QMainWindow(parent), platf
     BuildWindow();
     BuildMenus();
     BuildEditors();
+    setAcceptDrops(true);
     FormCreate();
 }
 
@@ -196,9 +200,12 @@ void TForm1::BuildMenus() {
         connect(item, &QAction::triggered, this, [this, item] { CopyGearbox1Click(item); });
 
     OpenDialog1 = new TOpenDialog(platform_, this);
-    IniOut1 = new TIniOut(this, [this](const QString& caption, const QString& text) {
-        platform_.ErrorBox(this, caption, text);
-    });
+    IniOut1 = new TIniOut(
+        this,
+        [this](const QString& caption, const QString& text) {
+            platform_.ErrorBox(this, caption, text);
+        },
+        platform_.Files());
     IniOut1->setObjectName("IniOut1");
     CopyDialog = new TCopyDialog(
         *OpenDialog1,
@@ -378,7 +385,7 @@ std::optional<QString> TForm1::WriteSetup(const QString& fileName, const SetupRe
     const QString title = "Save " + QFileInfo(fileName).fileName() + " As";
     const auto chosen = platform_.SaveFileName(this, title, kSetupFileFilter, fileName);
     if (!chosen) return std::nullopt;
-    WriteSetupFile(LocalPath(*chosen), copy);
+    WriteSetupFile(LocalPath(*chosen), copy, platform_.Files());
     return chosen;
 }
 
@@ -793,6 +800,35 @@ bool TForm1::FormCloseQuery() {
 void TForm1::FormClose() {
     import_.FreeVocabularies();
     IniOut1->SaveSettings();
+}
+
+namespace {
+
+// The files of a drop that can be setups: local files that are not folders, in the order given.
+QStringList DroppedFiles(const QMimeData* data) {
+    QStringList files;
+    if (!data || !data->hasUrls()) return files;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) continue;
+        const QString path = url.toLocalFile();
+        if (!QFileInfo(path).isDir()) files << path;
+    }
+    return files;
+}
+
+} // namespace
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const QStringList files = DroppedFiles(event->mimeData());
+    if (files.isEmpty()) return;
+    event->acceptProposedAction();
+    // As Open: the edit ends first, then each file opens on a page of its own.
+    Memo1Click();
+    for (const QString& path : files) Guard([&] { OpenSetupFile(path, false); });
 }
 
 void TForm1::mousePressEvent(QMouseEvent* event) {

@@ -1,5 +1,7 @@
 #include "app/Platform.h"
 
+#include "setup/AtomicFile.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
@@ -16,6 +18,8 @@
 #include <chrono>
 
 namespace kvq {
+
+FileOps& Platform::Files() { return SystemFileOps(); }
 
 QString QtFileFilter(const QString& filter) {
     const QStringList parts = filter.split('|');

@@ -10,6 +10,8 @@ class QWidget;
 
 namespace kvq {
 
+class FileOps;
+
 // Everything the window needs from the desktop: modal dialogs, the clipboard, the clock, the
 // screen's resolution and the program's own path. The window talks only to this interface, so
 // tests can script every answer and give the program a folder of their own.
@@ -49,6 +51,9 @@ public:
     virtual QString ProgramPath() = 0;
 
     virtual void Beep() = 0;
+
+    // The system calls through which setup and settings files are written.
+    virtual FileOps& Files();
 
 signals:
     // The clipboard's content changed.

@@ -60,8 +60,8 @@ bool LoadSetup(TSetup& setup, const std::string& path) {
     return true;
 }
 
-void WriteSetupFile(const std::string& path, const SetupRecord& record) {
-    WriteFileAtomically(path, record.ToBytes());
+void WriteSetupFile(const std::string& path, const SetupRecord& record, FileOps& ops) {
+    WriteFileAtomically(path, record.ToBytes(), ops);
 }
 
 } // namespace kvq

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "setup/AtomicFile.h"
 #include "setup/SetupRecord.h"
 
 #include <string>
@@ -25,6 +26,7 @@ bool LoadSetup(TSetup& setup, const std::string& path);
 
 // Writes the 264 bytes of the record to path, replacing the file whole or not at all. Throws
 // KvqError with the system's message when that fails; an existing file then stays as it was.
-void WriteSetupFile(const std::string& path, const SetupRecord& record);
+void WriteSetupFile(const std::string& path, const SetupRecord& record,
+                    FileOps& ops = SystemFileOps());
 
 } // namespace kvq

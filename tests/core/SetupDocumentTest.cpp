@@ -1,5 +1,6 @@
 #include "setup/SetupDocument.h"
 
+#include "FailingFileOps.h"
 #include "TestFiles.h"
 #include "app/Utils.h"
 #include "import/ImportTemplate.h"
@@ -120,66 +121,18 @@ TEST(WriteSetupFileTest, MissingFolderIsReportedWithTheSystemMessage) {
     }
 }
 
-// Fails one chosen step of writing with the given error.
-class FailingOps : public FileOps {
-public:
-    enum Step { FailCreate, FailWrite, FailShortWrite, FailSync, FailClose, FailRename };
-    FailingOps(Step step, int error) : step_(step), error_(error) {}
-
-    int Mkstemp(char* t) override { return step_ == FailCreate ? Fail() : FileOps::Mkstemp(t); }
-    long Write(int fd, const void* data, std::size_t size) override {
-        if (step_ == FailWrite) return Fail();
-        // A disk that fills up: the first write takes part of the data, the next one nothing.
-        if (step_ == FailShortWrite) return shortDone_++ ? 0 : FileOps::Write(fd, data, size / 2);
-        return FileOps::Write(fd, data, size);
-    }
-    int Fsync(int fd) override { return step_ == FailSync ? Fail() : FileOps::Fsync(fd); }
-    int Close(int fd) override {
-        if (step_ == FailClose) {
-            FileOps::Close(fd);
-            return Fail();
-        }
-        return FileOps::Close(fd);
-    }
-    int Rename(const char* a, const char* b) override {
-        return step_ == FailRename ? Fail() : FileOps::Rename(a, b);
-    }
-
-private:
-    int Fail() {
-        errno = error_;
-        return -1;
-    }
-    Step step_;
-    int error_;
-    int shortDone_ = 0;
-};
-
 TEST(WriteFileAtomicallyTest, AnyFailedStepLeavesTheOldFileAndNoTemporary) {
-    struct Row {
-        FailingOps::Step step;
-        int error;
-        const char* message;
-    };
-    const Row rows[] = {
-        {FailingOps::FailCreate, EACCES, "Cannot write car.br1: Permission denied"},
-        {FailingOps::FailWrite, EIO, "Cannot write car.br1: Input/output error"},
-        {FailingOps::FailShortWrite, 0, "Cannot write car.br1: No space left on device"},
-        {FailingOps::FailSync, ENOSPC, "Cannot write car.br1: No space left on device"},
-        {FailingOps::FailClose, EIO, "Cannot write car.br1: Input/output error"},
-        {FailingOps::FailRename, EXDEV, "Cannot write car.br1: Invalid cross-device link"},
-    };
-    for (const Row& row : rows) {
+    for (const test::WriteFailure& row : test::kWriteFailures) {
         TempDir dir;
         const std::string path = dir.File("car.br1");
         const std::vector<std::uint8_t> old = {9, 8, 7};
         WriteBytes(path, old);
-        FailingOps ops(row.step, row.error);
+        test::FailingOps ops(row.step, row.error);
         try {
             WriteFileAtomically(path, ImportTemplate().ToBytes(), ops);
             ADD_FAILURE() << "no error for step " << row.step;
         } catch (const KvqError& e) {
-            EXPECT_EQ(std::string(e.what()), row.message);
+            EXPECT_EQ(std::string(e.what()), std::string("Cannot write car.br1: ") + row.reason);
         }
         EXPECT_EQ(ReadBytes(path), old) << "step " << row.step;
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1)

@@ -16,3 +16,21 @@ TEST(PlatformTest, SetupFilterBecomesQtFilterWithEveryMask) {
 
 } // namespace
 } // namespace kvq
+
+#include <QLocale>
+
+#include <cstdlib>
+#include <string>
+
+namespace kvq {
+namespace {
+
+// The suite runs a second time with a comma locale for numbers; this proves that run has one.
+TEST(LocaleTest, TheCommaLocaleRunReallyHasAComma) {
+    const char* numeric = std::getenv("LC_NUMERIC");
+    if (!numeric || std::string(numeric).rfind("de_DE", 0) != 0) GTEST_SKIP() << "not the comma run";
+    EXPECT_EQ(QLocale::system().decimalPoint(), ",");
+}
+
+} // namespace
+} // namespace kvq

@@ -84,6 +84,10 @@ public:
     int LogicalDpiX() override { return dpi; }
     QString ProgramPath() override { return programPath; }
     void Beep() override { ++beeps; }
+    FileOps& Files() override { return fileOps ? *fileOps : Platform::Files(); }
+
+    // The file system calls, when a test replaces them.
+    FileOps* fileOps = nullptr;
 
 private:
     static std::optional<QString> Next(std::deque<QString>& queue) {

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "setup/AtomicFile.h"
+
+#include <cerrno>
+
+namespace kvq::test {
+
+// Fails one chosen step of writing with the given error.
+class FailingOps : public FileOps {
+public:
+    enum Step { FailCreate, FailWrite, FailShortWrite, FailSync, FailClose, FailRename };
+    FailingOps(Step step, int error) : step_(step), error_(error) {}
+
+    int Mkstemp(char* t) override { return step_ == FailCreate ? Fail() : FileOps::Mkstemp(t); }
+    long Write(int fd, const void* data, std::size_t size) override {
+        if (step_ == FailWrite) return Fail();
+        // A disk that fills up: the first write takes part of the data, the next one nothing.
+        if (step_ == FailShortWrite) return shortDone_++ ? 0 : FileOps::Write(fd, data, size / 2);
+        return FileOps::Write(fd, data, size);
+    }
+    int Fsync(int fd) override { return step_ == FailSync ? Fail() : FileOps::Fsync(fd); }
+    int Close(int fd) override {
+        if (step_ == FailClose) {
+            FileOps::Close(fd);
+            return Fail();
+        }
+        return FileOps::Close(fd);
+    }
+    int Rename(const char* a, const char* b) override {
+        return step_ == FailRename ? Fail() : FileOps::Rename(a, b);
+    }
+
+private:
+    int Fail() {
+        errno = error_;
+        return -1;
+    }
+    Step step_;
+    int error_;
+    int shortDone_ = 0;
+};
+
+// Every step a write can fail at, with a typical error and the system's text for it.
+struct WriteFailure {
+    FailingOps::Step step;
+    int error;
+    const char* reason;
+};
+inline constexpr WriteFailure kWriteFailures[] = {
+    {FailingOps::FailCreate, EACCES, "Permission denied"},
+    {FailingOps::FailWrite, EIO, "Input/output error"},
+    {FailingOps::FailShortWrite, 0, "No space left on device"},
+    {FailingOps::FailSync, ENOSPC, "No space left on device"},
+    {FailingOps::FailClose, EIO, "Input/output error"},
+    {FailingOps::FailRename, EXDEV, "Invalid cross-device link"},
+};
+
+} // namespace kvq::test
