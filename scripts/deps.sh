@@ -9,6 +9,7 @@ kvq_packages=(
     qt6-base-dev qt6-qpa-plugins libgl-dev
     fonts-liberation2 locales
     xvfb xauth xdotool xclip imagemagick poppler-utils x11-utils
+    desktop-file-utils libxml2-utils shared-mime-info
 )
 
 kvq_as_root() {
