@@ -5,7 +5,7 @@ set -euo pipefail
 
 kvq_packages=(
     g++ cmake ninja-build pkg-config
-    libgtest-dev libgmock-dev libbenchmark-dev
+    libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
     qt6-base-dev qt6-qpa-plugins libgl-dev
     fonts-liberation2 locales
     xvfb xauth xdotool xclip imagemagick poppler-utils x11-utils

@@ -8,6 +8,7 @@
 #include "app/TextFormat.h"
 #include "app/Utils.h"
 #include "edit/FSpin.h"
+#include "edit/FieldEdit.h"
 #include "edit/LSpin.h"
 #include "edit/LimitsFile.h"
 #include "edit/SpinEdit.h"
@@ -584,14 +585,6 @@ void TForm1::PlaceEditor(TSpinEditBase* editor, int field) {
 
 namespace {
 
-// List bounds from a limits file may reach beyond the tables they index; the editor keeps to
-// the tables.
-std::pair<int, int> ListBounds(const ListLimit& row) {
-    if (row.Kind == ListKind::RampPairList)
-        return {ClampInt(row.MinIndex, 1, kRampPairCount), ClampInt(row.MaxIndex, 1, kRampPairCount)};
-    return {ClampGearIndex(row.MinIndex), ClampGearIndex(row.MaxIndex)};
-}
-
 void ShowAndFocus(QWidget* editor) {
     editor->show();
     editor->raise();
@@ -634,7 +627,7 @@ void TForm1::BeginEdit(SetupRecord& record, int field) {
     case FieldKind::ListField: {
         const ListLimit& row = tables.ListRow(entry.Index);
         PlaceEditor(LSpinEdit1, field);
-        const auto [low, high] = ListBounds(row);
+        const auto [low, high] = ListIndexBounds(row);
         LSpinEdit1->SetMinIndex(low);
         LSpinEdit1->SetMaxIndex(high);
         LSpinEdit1->setProperty("Tag", static_cast<int>(row.Kind));
@@ -672,61 +665,17 @@ void TForm1::FormatListText(const SetupRecord& record) {
     LSpinEdit1->setText(QString::fromStdString(text));
 }
 
-namespace {
-
-// Stores the value in the slot and, while the sides are coupled, in the partner slot too.
-template <typename T, typename Get, typename Set>
-bool StoreWithPartner(SetupRecord& record, T value, int slot, int partnerSlot, Get get, Set set) {
-    bool changed = false;
-    if (value != (record.*get)(slot)) {
-        (record.*set)(slot, value);
-        changed = true;
-    }
-    if (record.SymmetricFlag() == 1 && partnerSlot != 0 && value != (record.*get)(partnerSlot)) {
-        (record.*set)(partnerSlot, value);
-        changed = true;
-    }
-    return changed;
-}
-
-} // namespace
-
 bool TForm1::CommitEdit(SetupRecord& record, int field) {
-    const FieldEntry& entry = FieldTableEntry(field);
-    const LimitTables& tables = limits_.Tables();
     // The value stored is the one the editor shows once left: within its limits and rounded
     // as shown, however the edit ends.
-    switch (entry.Kind) {
-    case FieldKind::IntegerField: {
-        const IntegerLimit& row = tables.IntegerRow(entry.Index);
-        return StoreWithPartner(record, SpinEdit1->SettledValue(), row.Slot, row.PartnerSlot,
-                                &SetupRecord::Int, &SetupRecord::SetInt);
+    double value = 0;
+    switch (FieldTableEntry(field).Kind) {
+    case FieldKind::IntegerField: value = SpinEdit1->SettledValue(); break;
+    case FieldKind::RealField: value = FSpinEdit1->SettledValue(); break;
+    case FieldKind::ListField: value = LSpinEdit1->ItemIndex(); break;
+    case FieldKind::ToggleField: return false;
     }
-    case FieldKind::RealField: {
-        const RealLimit& row = tables.RealRow(entry.Index);
-        return StoreWithPartner(record, FSpinEdit1->SettledValue(), row.Slot, row.PartnerSlot,
-                                &SetupRecord::Float, &SetupRecord::SetFloat);
-    }
-    case FieldKind::ListField: {
-        const ListLimit& row = tables.ListRow(entry.Index);
-        const int index = LSpinEdit1->ItemIndex();
-        if (row.Kind == ListKind::RampPairList) {
-            const RampPair pair = RampAnglePair(index);
-            if (pair.angle1 == record.Float(row.ValueSlot) && pair.angle2 == record.Float(row.IndexSlot))
-                return false;
-            record.SetFloat(row.ValueSlot, pair.angle1);
-            record.SetFloat(row.IndexSlot, pair.angle2);
-            return true;
-        }
-        if (index == record.Int(row.IndexSlot)) return false;
-        record.SetInt(row.IndexSlot, index);
-        record.SetFloat(row.ValueSlot, ExactRatio(index));
-        return true;
-    }
-    case FieldKind::ToggleField:
-        break;
-    }
-    return false;
+    return StoreEdit(record, field, value, limits_.Tables());
 }
 
 void TForm1::EndEdit() {

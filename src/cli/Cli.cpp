@@ -64,6 +64,21 @@ TSetup LoadSetupOrThrow(const std::string& path) {
     return setup;
 }
 
+int ForEachSetup(const std::vector<std::string>& paths,
+                 const std::function<void(const std::string& path, TSetup& setup)>& action) {
+    int status = kOk;
+    for (const std::string& path : paths) {
+        try {
+            TSetup setup = LoadSetupOrThrow(path);
+            action(path, setup);
+        } catch (const KvqError& e) {
+            PrintError(e.what());
+            status = kBadInput;
+        }
+    }
+    return status;
+}
+
 void PrintError(std::string_view message) {
     std::fwrite(message.data(), 1, message.size(), stderr);
     std::fputc('\n', stderr);

@@ -3,6 +3,7 @@
 #include "edit/FieldTable.h"
 #include "setup/SetupDocument.h"
 
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <optional>
@@ -48,6 +49,12 @@ struct Options {
 
 // Loads a setup for a command. A missing file becomes the error "PATH: file not found".
 [[nodiscard]] TSetup LoadSetupOrThrow(const std::string& path);
+
+// Runs the action on the setup of each file in turn. A file that cannot be read, or an action
+// that fails with KvqError, is told on standard error and the others are still done; the result
+// is kBadInput then, else kOk.
+int ForEachSetup(const std::vector<std::string>& paths,
+                 const std::function<void(const std::string& path, TSetup& setup)>& action);
 
 // Prints a message line on standard error.
 void PrintError(std::string_view message);

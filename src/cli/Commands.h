@@ -11,5 +11,8 @@ int RunNormalise(const std::vector<std::string>& args);
 int RunImport(const std::vector<std::string>& args);
 int RunCopyGearbox(const std::vector<std::string>& args);
 int RunCopyChassis(const std::vector<std::string>& args);
+int RunDump(const std::vector<std::string>& args);
+int RunDiff(const std::vector<std::string>& args);
+int RunSet(const std::vector<std::string>& args);
 
 } // namespace kvq::cli

@@ -3,6 +3,9 @@
 #include "cli/Commands.h"
 #include "setup/Sheet.h"
 
+#include <filesystem>
+#include <set>
+
 namespace kvq::cli {
 
 int RunSheet(const std::vector<std::string>& args) {
@@ -10,26 +13,39 @@ int RunSheet(const std::vector<std::string>& args) {
     if (options.Positional.empty()) throw UsageError("no setup file given");
     const CurrentLimits limits = LimitsFromOptions(options);
     const bool headers = options.Positional.size() > 1;
-    int status = kOk;
     std::string out;
-    for (const std::string& path : options.Positional) {
-        try {
-            TSetup setup = LoadSetupOrThrow(path);
-            Normalise(setup.Record, limits);
-            out.clear();
-            if (headers) out.append("==> ").append(path).append(" <==\n");
-            for (const std::string& line : SheetLines(setup)) out.append(line).push_back('\n');
-            PrintOut(out);
-        } catch (const KvqError& e) {
-            PrintError(e.what());
-            status = kBadInput;
-        }
-    }
-    return status;
+    return ForEachSetup(options.Positional, [&](const std::string& path, TSetup& setup) {
+        Normalise(setup.Record, limits);
+        out.clear();
+        if (headers) out.append("==> ").append(path).append(" <==\n");
+        for (const std::string& line : SheetLines(setup)) out.append(line).push_back('\n');
+        PrintOut(out);
+    });
 }
 
+namespace {
+
+// Each IN into the folder under its own name, so a folder of setups is done by one run.
+int NormaliseIntoFolder(const Options& options, const std::string& folder) {
+    if (options.Value("-o")) throw UsageError("give -o OUT or -d DIR, not both");
+    if (options.Positional.empty()) throw UsageError("no setup file given");
+    if (!std::filesystem::is_directory(folder)) throw UsageError("no folder " + folder);
+    std::set<std::string_view> names;
+    for (const std::string& path : options.Positional)
+        if (!names.insert(FileNameOf(path)).second)
+            throw UsageError("two files named " + std::string(FileNameOf(path)));
+    const CurrentLimits limits = LimitsFromOptions(options);
+    return ForEachSetup(options.Positional, [&](const std::string& path, TSetup& setup) {
+        Normalise(setup.Record, limits);
+        WriteSetupFile((std::filesystem::path(folder) / FileNameOf(path)).string(), setup.Record);
+    });
+}
+
+} // namespace
+
 int RunNormalise(const std::vector<std::string>& args) {
-    const Options options = ParseOptions(args, {"--limits", "-o"}, {});
+    const Options options = ParseOptions(args, {"--limits", "-o", "-d"}, {});
+    if (const auto folder = options.Value("-d")) return NormaliseIntoFolder(options, *folder);
     if (options.Positional.size() != 1) throw UsageError("give exactly one input file");
     const std::string output = OutputFromOptions(options);
     const CurrentLimits limits = LimitsFromOptions(options);

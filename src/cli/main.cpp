@@ -15,8 +15,9 @@ namespace {
 constexpr std::array kCommands = {
     Command{"sheet", "[--limits LMT] FILE...",
             "print the setup sheet of each FILE, brought within the limits", &RunSheet},
-    Command{"normalise", "[--limits LMT] IN -o OUT",
-            "bring IN within the limits and write it to OUT", &RunNormalise},
+    Command{"normalise", "[--limits LMT] IN -o OUT | IN... -d DIR",
+            "bring IN within the limits and write it to OUT, or each IN to DIR under its own name",
+            &RunNormalise},
     Command{"import", "[--vocab-dir DIR] [--limits LMT] [--raw] [TEXTFILE|-] -o OUT",
             "recognise the setup text (default: standard input), write it to OUT within the "
             "limits\n      (as read with --raw) and print its gear count",
@@ -27,6 +28,18 @@ constexpr std::array kCommands = {
     Command{"copy-chassis", "[--limits LMT] SOURCE TARGET -o OUT",
             "write TARGET with the chassis group of SOURCE to OUT, within the limits",
             &RunCopyChassis},
+    Command{"dump", "[--json] [--limits LMT] FILE...",
+            "print every field of each FILE as stored (--json: one JSON object a line), its gear\n"
+            "      count and whether bringing it within the limits would change it",
+            &RunDump},
+    Command{"diff", "A B",
+            "print the fields in which the setups A and B differ, one a line: LABEL: A -> B;\n"
+            "      exit 0 when none differ, 1 when some do, 2 on trouble",
+            &RunDiff},
+    Command{"set", "[--limits LMT] FILE FIELD=VALUE... -o OUT | --fields",
+            "write FILE to OUT with the fields set as an edit in the window sets them (within the\n"
+            "      limits, partner side too while SymmetricFlag is 1); --fields lists the FIELDs",
+            &RunSet},
 };
 
 const Command* FindCommand(std::string_view name) {
@@ -48,7 +61,8 @@ void PrintGeneralHelp(std::FILE* to) {
     }
     text += "\n--limits LMT puts the limits of the limits file LMT in force instead of the built-in "
             "ones.\nExit status: 0 done, 1 a file could not be read or written (import: or the "
-            "text was\nnot recognised), 2 a usage error.\n";
+            "text was\nnot recognised; set: an assignment was refused), 2 a usage error.\n"
+            "diff: 0 the same, 1 different, 2 trouble.\n";
     std::fputs(text.c_str(), to);
 }
 

@@ -132,6 +132,9 @@ struct LayoutEntry {
     std::size_t offset;
     std::size_t width;
     Encoding encoding;
+
+    // The slot the field starts in.
+    [[nodiscard]] constexpr int Slot() const { return static_cast<int>(offset / 4) + 1; }
 };
 
 // Every named field of the record in file order, as the setup file defines them.

@@ -1,46 +1,18 @@
 // The companion as a script sees it: output, messages and exit statuses.
 
-#include "../core/TestFiles.h"
+#include "CliFixture.h"
 #include "edit/FieldTable.h"
 #include "import/ImportTemplate.h"
 #include "setup/Sheet.h"
 #include "setup/SetupDocument.h"
 
-#include <gtest/gtest.h>
-
-#include <sys/wait.h>
-
 namespace kvq {
 namespace {
 
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
 
-std::string Quote(const std::string& arg) {
-    std::string quoted = "'";
-    for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-class CliTest : public ::testing::Test {
+class CliTest : public test::CliFixture {
 protected:
-    // Standard input is the file stdinPath, or nothing.
-    CliRun Cli(const std::vector<std::string>& args, const std::string& stdinPath = "/dev/null") {
-        std::string command = Quote(KVQ_CLI_PATH);
-        for (const auto& arg : args) command += " " + Quote(arg);
-        command += " <" + Quote(stdinPath);
-        command += " >" + Quote(dir.File("stdout")) + " 2>" + Quote(dir.File("stderr"));
-        const int raw = std::system(command.c_str());
-        return {WEXITSTATUS(raw), test::ReadText(dir.File("stdout")), test::ReadText(dir.File("stderr"))};
-    }
-
-    std::string Example(const char* name) {
-        return (test::SourceDir() / "examples" / name).string();
-    }
-
     static std::string SheetText(int kind, const SetupRecord& record) {
         std::string text;
         for (const auto& line : SheetLines(record, kind)) text += line + "\n";
@@ -52,8 +24,6 @@ protected:
         Normalise(record, CurrentLimits{});
         return record;
     }
-
-    test::TempDir dir;
 };
 
 TEST_F(CliTest, SheetOfOneFile) {
@@ -110,6 +80,12 @@ TEST_F(CliTest, UsageErrors) {
          "kvqsetup-cli sheet: limits file not found: /nonexistent/x.lmt"},
         {{"normalise", "x.br1"}, "kvqsetup-cli normalise: no output file given (-o OUT)"},
         {{"normalise", "-o", "y.br1"}, "kvqsetup-cli normalise: give exactly one input file"},
+        {{"normalise", "x.br1", "-o", "y.br1", "-d", "/tmp"},
+         "kvqsetup-cli normalise: give -o OUT or -d DIR, not both"},
+        {{"normalise", "-d", "/tmp"}, "kvqsetup-cli normalise: no setup file given"},
+        {{"normalise", "x.br1", "-d", "/nonexistent"}, "kvqsetup-cli normalise: no folder /nonexistent"},
+        {{"normalise", "a/x.br1", "b/x.br1", "-d", "/tmp"},
+         "kvqsetup-cli normalise: two files named x.br1"},
         {{"import", "sheet.txt"}, "kvqsetup-cli import: no output file given (-o OUT)"},
         {{"import", "a.txt", "b.txt", "-o", "x.br1"},
          "kvqsetup-cli import: give at most one text file"},
@@ -150,6 +126,27 @@ TEST_F(CliTest, NormaliseWritesTheWholeRecord) {
     Normalise(expected, CurrentLimits{});
     const auto written = test::ReadBytes(dir.File("out.br1"));
     EXPECT_EQ(written, std::vector<std::uint8_t>(expected.ToBytes().begin(), expected.ToBytes().end()));
+}
+
+TEST_F(CliTest, NormaliseManyIntoAFolder) {
+    SetupRecord beyond = ImportTemplate();
+    beyond.Set(field::WheelRateRR, 500.0f);
+    std::filesystem::create_directory(dir.File("in"));
+    std::filesystem::create_directory(dir.File("out"));
+    WriteSetupFile(dir.File("in/beyond.lo3"), beyond);
+    test::WriteText(dir.File("in/notes.br1"), "no setup");
+    const CliRun run = Cli({"normalise", dir.File("in/beyond.lo3"), dir.File("in/notes.br1"),
+                            Example("default.br1"), "-d", dir.File("out")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "notes.br1: Invalid file type\n");
+    SetupRecord expected = beyond;
+    Normalise(expected, CurrentLimits{});
+    const auto bytes = [](const SetupRecord& r) {
+        return std::vector<std::uint8_t>(r.ToBytes().begin(), r.ToBytes().end());
+    };
+    EXPECT_EQ(test::ReadBytes(dir.File("out/beyond.lo3")), bytes(expected));
+    EXPECT_EQ(test::ReadBytes(dir.File("out/default.br1")), bytes(NormalisedTemplate()));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out/notes.br1")));
 }
 
 TEST_F(CliTest, NormaliseFailureToWriteIsBadInput) {

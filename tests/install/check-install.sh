@@ -12,7 +12,8 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 
 for f in lib/kvqsetup/kvqsetup lib/kvqsetup/kvqsetup-cli lib/kvqsetup/Help.txt \
          lib/kvqsetup/alternative.kvq share/applications/kvqsetup.desktop \
-         share/icons/hicolor/scalable/apps/kvqsetup.svg share/mime/packages/kvqsetup.xml; do
+         share/icons/hicolor/scalable/apps/kvqsetup.svg share/mime/packages/kvqsetup.xml \
+         share/bash-completion/completions/kvqsetup-cli; do
     [ -f "$prefix/$f" ] || fail "missing $f"
 done
 for program in kvqsetup kvqsetup-cli; do

@@ -1,0 +1,220 @@
+#include "edit/FieldEdit.h"
+
+#include "app/TextFormat.h"
+#include "app/Utils.h"
+#include "setup/GearTables.h"
+
+#include <algorithm>
+#include <cctype>
+#include <limits>
+#include <optional>
+#include <string>
+#include <type_traits>
+
+namespace kvq {
+
+namespace {
+
+using enum FieldKind;
+using enum ListKind;
+
+// The entries a list's index can address at all.
+std::pair<int, int> TableRange(ListKind kind) {
+    if (kind == RampPairList) return {1, kRampPairCount};
+    return {0, kGearRatioCount - 1};
+}
+
+// The index the list editor settles on: within the offered bounds, unless they are one entry,
+// which switches its clamping off; within the table in any case.
+int SettledListIndex(const ListLimit& row, std::int32_t index) {
+    const auto [low, high] = ListIndexBounds(row);
+    if (low != high) return ClampInt(index, low, high);
+    const auto [first, last] = TableRange(row.Kind);
+    return ClampInt(index, first, last);
+}
+
+// Equal limits switch an editor's clamping off.
+template <typename T> T SettledValue(T value, T low, T high) {
+    if (low == high) return value;
+    if constexpr (std::is_same_v<T, float>)
+        return ClampFloat(value, low, high);
+    else
+        return ClampInt(value, low, high);
+}
+
+template <typename T> T ValueAt(const SetupRecord& record, int slot) {
+    if constexpr (std::is_same_v<T, float>)
+        return record.Float(slot);
+    else
+        return record.Int(slot);
+}
+
+template <typename T> void StoreAt(SetupRecord& record, int slot, T value) {
+    if constexpr (std::is_same_v<T, float>)
+        record.SetFloat(slot, value);
+    else
+        record.SetInt(slot, value);
+}
+
+// The partner is brought in line even when the value itself was already stored.
+template <typename T>
+bool StoreWithPartner(SetupRecord& record, T value, int slot, int partnerSlot) {
+    bool changed = false;
+    if (value != ValueAt<T>(record, slot)) {
+        StoreAt(record, slot, value);
+        changed = true;
+    }
+    if (record.SymmetricFlag() == 1 && partnerSlot != 0 &&
+        value != ValueAt<T>(record, partnerSlot)) {
+        StoreAt(record, partnerSlot, value);
+        changed = true;
+    }
+    return changed;
+}
+
+std::int32_t ToInt32(double value) {
+    constexpr double kLow = std::numeric_limits<std::int32_t>::min();
+    constexpr double kHigh = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(std::clamp(value, kLow, kHigh));
+}
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+    return std::ranges::equal(a, b, [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+const LayoutEntry* LayoutEntryOfSlot(int slot) {
+    for (const LayoutEntry& entry : RecordLayout())
+        if (entry.width == 4 && entry.Slot() == slot) return &entry;
+    return nullptr;
+}
+
+// The field whose edit writes the record field: the first in table order, as the hit test finds
+// it, so the ramp angles go through the pair list (27) exactly while the built-in limits are in
+// force.
+std::optional<int> EditingField(const LayoutEntry& entry, const CurrentLimits& limits) {
+    if (entry.encoding == Encoding::Byte) return kToggleField;
+    if (entry.encoding != Encoding::Int32 && entry.encoding != Encoding::Float32)
+        return std::nullopt;
+    const int slot = entry.Slot();
+    const LimitTables& tables = limits.Tables();
+    for (int field = 1; field <= kFieldCount; ++field) {
+        if (field == kRampPairField && !limits.BuiltInInForce()) continue;
+        const FieldEntry& e = FieldTableEntry(field);
+        switch (e.Kind) {
+        case IntegerField:
+            if (tables.IntegerRow(e.Index).Slot == slot) return field;
+            break;
+        case RealField:
+            if (tables.RealRow(e.Index).Slot == slot) return field;
+            break;
+        case ListField: {
+            const ListLimit& row = tables.ListRow(e.Index);
+            if (row.IndexSlot == slot || (row.Kind == RampPairList && row.ValueSlot == slot))
+                return field;
+            break;
+        }
+        case ToggleField:
+            break;
+        }
+    }
+    return std::nullopt;
+}
+
+[[noreturn]] void ThrowNotSettable(const LayoutEntry& entry, const LimitTables& tables) {
+    const std::string name(entry.name);
+    for (const ListLimit& row : tables.List) {
+        if (row.Kind != RampPairList && row.ValueSlot == entry.Slot())
+            throw KvqError(name + ": follows " +
+                           std::string(LayoutEntryOfSlot(row.IndexSlot)->name) +
+                           ", set that instead");
+    }
+    throw KvqError(name + ": not a field an edit changes");
+}
+
+} // namespace
+
+std::pair<int, int> ListIndexBounds(const ListLimit& row) {
+    const auto [first, last] = TableRange(row.Kind);
+    return {ClampInt(row.MinIndex, first, last), ClampInt(row.MaxIndex, first, last)};
+}
+
+bool StoreEdit(SetupRecord& record, int field, double value, const LimitTables& tables) {
+    const FieldEntry& entry = FieldTableEntry(field);
+    switch (entry.Kind) {
+    case IntegerField: {
+        const IntegerLimit& row = tables.IntegerRow(entry.Index);
+        return StoreWithPartner(record, SettledValue(ToInt32(value), row.MinValue, row.MaxValue),
+                                row.Slot, row.PartnerSlot);
+    }
+    case RealField: {
+        const RealLimit& row = tables.RealRow(entry.Index);
+        const float settled = SettledValue(ToSingle(value), row.MinValue, row.MaxValue);
+        // The editor shows zero without a sign, so a negative zero is stored as zero.
+        return StoreWithPartner(record, settled == 0.0f ? 0.0f : settled, row.Slot,
+                                row.PartnerSlot);
+    }
+    case ListField: {
+        const ListLimit& row = tables.ListRow(entry.Index);
+        const int index = SettledListIndex(row, ToInt32(value));
+        if (row.Kind == RampPairList) {
+            const RampPair pair = RampAnglePair(index);
+            if (pair.angle1 == record.Float(row.ValueSlot) &&
+                pair.angle2 == record.Float(row.IndexSlot))
+                return false;
+            record.SetFloat(row.ValueSlot, pair.angle1);
+            record.SetFloat(row.IndexSlot, pair.angle2);
+            return true;
+        }
+        // The ratio is written with a new index only, as the list editor does.
+        if (index == record.Int(row.IndexSlot)) return false;
+        record.SetInt(row.IndexSlot, index);
+        record.SetFloat(row.ValueSlot, ExactRatio(index));
+        return true;
+    }
+    case ToggleField: {
+        const auto flag = static_cast<std::uint8_t>(ClampInt(ToInt32(value), 0, 1));
+        if (flag == record.SymmetricFlag()) return false;
+        record.SetSymmetricFlag(flag);
+        return true;
+    }
+    }
+    return false;
+}
+
+bool SetNamedField(SetupRecord& record, std::string_view name, std::string_view text,
+                   const CurrentLimits& limits) {
+    const auto layout = RecordLayout();
+    const auto entry = std::ranges::find_if(
+        layout, [&](const LayoutEntry& e) { return EqualIgnoringCase(e.name, name); });
+    if (entry == layout.end()) throw KvqError(std::string(name) + ": no such field");
+    const std::optional<int> field = EditingField(*entry, limits);
+    if (!field) ThrowNotSettable(*entry, limits.Tables());
+
+    const std::string quoted = std::string(entry->name) + ": \"" + std::string(text) + "\"";
+    if (entry->encoding != Encoding::Float32) {
+        const auto number = ParseInteger(text);
+        if (!number) throw KvqError(quoted + " is not an integer");
+        return StoreEdit(record, *field, *number, limits.Tables());
+    }
+    const auto number = ParseReal(text);
+    if (!number) throw KvqError(quoted + " is not a number");
+    if (*field != kRampPairField) return StoreEdit(record, *field, *number, limits.Tables());
+    // The pair the new angle falls into together with the other angle as it stands.
+    const float angle = ToSingle(*number);
+    const bool first = entry->Slot() == field::RampAngle1.slot;
+    const int pair = first ? RampPairIndex(angle, record.Get(field::RampAngle2))
+                           : RampPairIndex(record.Get(field::RampAngle1), angle);
+    return StoreEdit(record, kRampPairField, pair, limits.Tables());
+}
+
+std::vector<std::string_view> SettableFieldNames() {
+    std::vector<std::string_view> names;
+    for (const LayoutEntry& entry : RecordLayout())
+        if (EditingField(entry, CurrentLimits{})) names.push_back(entry.name);
+    return names;
+}
+
+} // namespace kvq
