@@ -10,3 +10,9 @@ kvq_runtime_dir
 cmake --preset ci
 cmake --build --preset ci
 ctest --preset ci
+
+# The same suite again under AddressSanitizer and UndefinedBehaviorSanitizer, with the fuzz
+# corpus replayed, in build-asan/.
+cmake --preset asan
+cmake --build --preset asan
+ctest --preset asan
