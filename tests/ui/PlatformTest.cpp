@@ -28,8 +28,10 @@ namespace {
 // The suite runs a second time with a comma locale for numbers; this proves that run has one.
 TEST(LocaleTest, TheCommaLocaleRunReallyHasAComma) {
     const char* numeric = std::getenv("LC_NUMERIC");
-    if (!numeric || std::string(numeric).rfind("de_DE", 0) != 0) GTEST_SKIP() << "not the comma run";
-    EXPECT_EQ(QLocale::system().decimalPoint(), ",");
+    // Checked only in that run; elsewhere the user's own locale decides.
+    if (numeric && std::string(numeric).rfind("de_DE", 0) == 0) {
+        EXPECT_EQ(QLocale::system().decimalPoint(), ",");
+    }
 }
 
 } // namespace
