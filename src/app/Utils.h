@@ -50,7 +50,7 @@ public:
 [[nodiscard]] std::string ProgramCaption();
 
 // Our copyright notice, shown after the program's name and version and on the splash window.
-inline constexpr const char* kCopyrightNotice = "Copyright (C) 2026 The KVQ Setup authors";
+inline constexpr const char* kCopyrightNotice = "(C) 2026 KVQ Setup authors";
 
 // The file name without its folder: "car.br3" for "/home/me/car.br3".
 [[nodiscard]] std::string_view FileNameOf(std::string_view path);

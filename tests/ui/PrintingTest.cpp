@@ -19,7 +19,7 @@
 namespace kvq::test {
 namespace {
 
-const char* const kVersionLine = "KVQ Setup V2.3 Copyright (C) 2026 The KVQ Setup authors";
+const char* const kVersionLine = "KVQ Setup V2.3 (C) 2026 KVQ Setup authors";
 
 // The window's font.
 QFont SheetFont() {
