@@ -62,6 +62,7 @@ TForm1::TForm1(Platform& platform, QWidget* parent) : QMainWindow(parent), platf
     BuildWindow();
     BuildMenus();
     BuildEditors();
+    BuildComponents();
     setAcceptDrops(true);
     FormCreate();
 }
@@ -199,7 +200,10 @@ void TForm1::BuildMenus() {
     connect(Print1, &QAction::triggered, this, [this] { Print1Click(); });
     for (QAction* item : {CopyGearbox1, CopyGearbox2, CopyChassis1, CopyChassis2})
         connect(item, &QAction::triggered, this, [this, item] { CopyGearbox1Click(item); });
+}
 
+// The dialogs and the settings store, which are components of the window without a place in it.
+void TForm1::BuildComponents() {
     OpenDialog1 = new TOpenDialog(platform_, this);
     IniOut1 = new TIniOut(
         this,

@@ -92,6 +92,7 @@ private:
     void BuildWindow();
     void BuildMenus();
     void BuildEditors();
+    void BuildComponents();
     void PlaceEditor(TSpinEditBase* editor, int field);
     void FormCreate();
     void FormKeyDown(QKeyEvent* event);
