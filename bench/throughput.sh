@@ -60,4 +60,4 @@ paste <(printf '%s\n' "${names[@]}") <(echo "$means") | awk -F'\t' -v count="$co
     NR == 1 { floor = $2 }
     { printf "%-13s %8.3f s %10.0f files/s %6.1f x cat\n", $1, $2, count / $2, $2 / floor }'
 echo "(each one run over all files; cp and normalise -d write into an empty folder, normalise"
-echo " through a temporary file that is flushed to disk and renamed, as every write of ours)"
+echo " through temporary files flushed to disk together and then renamed over their targets)"

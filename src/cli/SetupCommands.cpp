@@ -1,6 +1,7 @@
 #include "app/Utils.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
+#include "setup/AtomicFile.h"
 #include "setup/Sheet.h"
 
 #include <filesystem>
@@ -35,10 +36,18 @@ int NormaliseIntoFolder(const Options& options, const std::string& folder) {
         if (!names.insert(FileNameOf(path)).second)
             throw UsageError("two files named " + std::string(FileNameOf(path)));
     const CurrentLimits limits = LimitsFromOptions(options);
-    return ForEachSetup(options.Positional, [&](const std::string& path, TSetup& setup) {
+    // One flush to disk for the whole folder instead of one for every file.
+    AtomicBatch batch;
+    int status = ForEachSetup(options.Positional, [&](const std::string& path, TSetup& setup) {
         Normalise(setup.Record, limits);
-        WriteSetupFile((std::filesystem::path(folder) / FileNameOf(path)).string(), setup.Record);
+        batch.Stage((std::filesystem::path(folder) / FileNameOf(path)).string(),
+                    setup.Record.ToBytes());
     });
+    for (const std::string& failure : batch.Commit()) {
+        PrintError(failure);
+        status = kBadInput;
+    }
+    return status;
 }
 
 } // namespace

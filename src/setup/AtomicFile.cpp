@@ -3,6 +3,8 @@
 #include "app/Utils.h"
 
 #include <cerrno>
+#include <fcntl.h>
+#include <set>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -18,6 +20,16 @@ long FileOps::Write(int fd, const void* data, std::size_t size) { return ::write
 int FileOps::Fsync(int fd) { return ::fsync(fd); }
 int FileOps::Close(int fd) { return ::close(fd); }
 int FileOps::Rename(const char* from, const char* to) { return ::rename(from, to); }
+
+int FileOps::SyncFolder(const char* folder) {
+    const int fd = ::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    const int result = ::syncfs(fd);
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return result;
+}
 
 FileOps& SystemFileOps() {
     static FileOps ops;
@@ -49,7 +61,18 @@ mode_t DefaultMode() {
 
 } // namespace
 
-void WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> data, FileOps& ops) {
+namespace {
+
+// A file written beside its target under a temporary name, not yet in place.
+struct TempFile {
+    std::string target;
+    std::string temp;
+};
+
+// Writes the data to a new temporary file in the target's folder, with the target's permission
+// bits, flushed to disk when asked. On failure the temporary file is gone and KvqError names path.
+TempFile WriteTemp(const std::string& path, std::span<const std::uint8_t> data, FileOps& ops,
+                   bool flush) {
     const std::string target = ResolveTarget(path);
     const auto slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
@@ -82,9 +105,68 @@ void WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
         if (n == 0) failAndClean(ENOSPC, true);
         written += static_cast<std::size_t>(n);
     }
-    if (ops.Fsync(fd) != 0) failAndClean(errno, true);
+    if (flush && ops.Fsync(fd) != 0) failAndClean(errno, true);
     if (ops.Close(fd) != 0) failAndClean(errno, false);
-    if (ops.Rename(tempName.c_str(), target.c_str()) != 0) failAndClean(errno, false);
+    return {target, tempName};
+}
+
+// Renames the temporary file over its target; on failure removes it and throws for path.
+void PutInPlace(const TempFile& file, const std::string& path, FileOps& ops) {
+    if (ops.Rename(file.temp.c_str(), file.target.c_str()) == 0) return;
+    const int error = errno;
+    ::unlink(file.temp.c_str());
+    Fail(path, error);
+}
+
+} // namespace
+
+void WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> data, FileOps& ops) {
+    PutInPlace(WriteTemp(path, data, ops, true), path, ops);
+}
+
+struct AtomicBatch::Staged {
+    std::string path;
+    TempFile file;
+};
+
+AtomicBatch::AtomicBatch(FileOps& ops) : ops_(ops) {}
+
+AtomicBatch::~AtomicBatch() {
+    for (const Staged& staged : staged_) ::unlink(staged.file.temp.c_str());
+}
+
+void AtomicBatch::Stage(const std::string& path, std::span<const std::uint8_t> data) {
+    staged_.push_back({path, WriteTemp(path, data, ops_, false)});
+}
+
+std::vector<std::string> AtomicBatch::Commit() {
+    std::vector<Staged> staged = std::move(staged_);
+    staged_.clear();
+    std::vector<std::string> failures;
+    // One flush of each file system holding a staged file stands for a flush of every file.
+    std::set<std::string> folders;
+    for (const Staged& s : staged) {
+        const auto slash = s.file.target.rfind('/');
+        folders.insert(slash == std::string::npos ? "." : s.file.target.substr(0, slash + 1));
+    }
+    for (const std::string& folder : folders) {
+        if (ops_.SyncFolder(folder.c_str()) == 0) continue;
+        const int error = errno;
+        for (const Staged& s : staged) {
+            ::unlink(s.file.temp.c_str());
+            failures.push_back("Cannot write " + std::string(FileNameOf(s.path)) + ": " +
+                               std::strerror(error));
+        }
+        return failures;
+    }
+    for (const Staged& s : staged) {
+        try {
+            PutInPlace(s.file, s.path, ops_);
+        } catch (const KvqError& e) {
+            failures.emplace_back(e.what());
+        }
+    }
+    return failures;
 }
 
 } // namespace kvq

@@ -9,7 +9,7 @@ namespace kvq::test {
 // Fails one chosen step of writing with the given error.
 class FailingOps : public FileOps {
 public:
-    enum Step { FailCreate, FailWrite, FailShortWrite, FailSync, FailClose, FailRename };
+    enum Step { FailCreate, FailWrite, FailShortWrite, FailSync, FailClose, FailRename, FailSyncFolder };
     FailingOps(Step step, int error) : step_(step), error_(error) {}
 
     int Mkstemp(char* t) override { return step_ == FailCreate ? Fail() : FileOps::Mkstemp(t); }
@@ -29,6 +29,9 @@ public:
     }
     int Rename(const char* a, const char* b) override {
         return step_ == FailRename ? Fail() : FileOps::Rename(a, b);
+    }
+    int SyncFolder(const char* folder) override {
+        return step_ == FailSyncFolder ? Fail() : FileOps::SyncFolder(folder);
     }
 
 private:

@@ -140,5 +140,46 @@ TEST(WriteFileAtomicallyTest, AnyFailedStepLeavesTheOldFileAndNoTemporary) {
     }
 }
 
+TEST(AtomicBatchTest, WritesEveryFileAndLeavesNoTemporary) {
+    TempDir dir;
+    WriteBytes(dir.File("a.br1"), {1});
+    AtomicBatch batch;
+    for (const char* name : {"a.br1", "b.br1", "c.br1"}) batch.Stage(dir.File(name), ImportTemplate().ToBytes());
+    EXPECT_EQ(ReadBytes(dir.File("a.br1")), std::vector<std::uint8_t>{1}) << "nothing in place before the commit";
+    EXPECT_TRUE(batch.Commit().empty());
+    for (const char* name : {"a.br1", "b.br1", "c.br1"}) EXPECT_EQ(ReadBytes(dir.File(name)), TemplateBytes()) << name;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3);
+}
+
+TEST(AtomicBatchTest, AFailedFlushFailsEveryFileAndKeepsTheOldOnes) {
+    TempDir dir;
+    WriteBytes(dir.File("a.br1"), {1});
+    test::FailingOps ops(test::FailingOps::FailSyncFolder, EIO);
+    AtomicBatch batch(ops);
+    batch.Stage(dir.File("a.br1"), ImportTemplate().ToBytes());
+    batch.Stage(dir.File("b.br1"), ImportTemplate().ToBytes());
+    EXPECT_EQ(batch.Commit(), (std::vector<std::string>{"Cannot write a.br1: Input/output error",
+                                                        "Cannot write b.br1: Input/output error"}));
+    EXPECT_EQ(ReadBytes(dir.File("a.br1")), std::vector<std::uint8_t>{1});
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+}
+
+TEST(AtomicBatchTest, AFailedStageOrRenameTouchesOnlyItsOwnFile) {
+    TempDir dir;
+    test::FailingOps ops(test::FailingOps::FailRename, EXDEV);
+    {
+        AtomicBatch batch(ops);
+        batch.Stage(dir.File("a.br1"), ImportTemplate().ToBytes());
+        EXPECT_THROW(batch.Stage(dir.File("missing/b.br1"), ImportTemplate().ToBytes()), KvqError);
+        EXPECT_EQ(batch.Commit(), std::vector<std::string>{"Cannot write a.br1: Invalid cross-device link"});
+    }
+    {
+        AtomicBatch abandoned;
+        abandoned.Stage(dir.File("c.br1"), ImportTemplate().ToBytes());
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 0)
+        << "failed and abandoned files leave no temporary behind";
+}
+
 } // namespace
 } // namespace kvq
