@@ -8,7 +8,7 @@ kvq_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
     qt6-base-dev qt6-qpa-plugins libgl-dev
     fonts-liberation2 locales
-    xvfb xauth xdotool xclip imagemagick poppler-utils x11-utils
+    xvfb xauth xdotool xclip imagemagick poppler-utils x11-utils openbox wmctrl python3
     desktop-file-utils libxml2-utils shared-mime-info
 )
 

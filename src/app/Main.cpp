@@ -330,6 +330,7 @@ void TForm1::AddPage(const QString& caption, std::unique_ptr<TSetup> setup) {
 
 void TForm1::RemoveCurrentPage() {
     const int page = CurrentPage();
+    if (pages_[static_cast<std::size_t>(page)].get() == editSetup_) CancelEdit();
     {
         const QSignalBlocker blocker(TabControl1);
         TabControl1->removeTab(page);
@@ -563,6 +564,7 @@ void TForm1::Memo1DblClick(QPoint position) {
         TSetup* setup = CurrentSetup();
         if (!setup || hoverField_ <= 0) return;
         Memo1->setCursor(Qt::ArrowCursor);
+        editSetup_ = setup;
         BeginEdit(setup->Record, hoverField_);
         if (hoverField_ == kToggleField) RenderSheet();
     });
@@ -683,16 +685,16 @@ bool TForm1::CommitEdit(SetupRecord& record, int field) {
 }
 
 void TForm1::EndEdit() {
-    if (EditorVisible()) {
-        if (TSetup* setup = CurrentSetup()) {
-            if (CommitEdit(setup->Record, hoverField_)) setup->Changed = true;
-            RenderSheet();
-        }
+    // The edit goes into the page it was opened on, whatever has changed the selection since.
+    if (EditorVisible() && editSetup_) {
+        if (CommitEdit(editSetup_->Record, hoverField_)) editSetup_->Changed = true;
+        RenderSheet();
     }
     CancelEdit();
 }
 
 void TForm1::CancelEdit() {
+    editSetup_ = nullptr;
     SpinEdit1->hide();
     FSpinEdit1->hide();
     LSpinEdit1->hide();
@@ -722,30 +724,41 @@ void TForm1::FSpinEdit1Change() {
 }
 
 void TForm1::LSpinEdit1Change() {
-    if (const TSetup* setup = CurrentSetup()) FormatListText(setup->Record);
+    if (editSetup_) FormatListText(editSetup_->Record);
 }
 
 bool TForm1::FormCloseQuery() {
+    // However the window is asked to close, an open edit goes into its own page before any
+    // question about that page.
+    EndEdit();
     for (int page = 0; page < PageCount(); ++page) {
         SelectPage(page);
         if (!pages_[static_cast<std::size_t>(page)]->Changed) continue;
-        switch (AskToSave(page)) {
-        case Platform::Answer::Cancel:
+        if (!SaveBeforeClosing(page)) {
+            // The page asked about stays in front, and everything acts on what it shows.
+            RenderSheet();
             return false;
-        case Platform::Answer::Yes: {
-            // As on Close page, the window stays open when the setup was not written.
-            bool saved = false;
-            Guard([&] { saved = SaveCommand(); });
-            if (!saved) return false;
-            break;
-        }
-        case Platform::Answer::No:
-            break;
         }
     }
     while (PageCount() > 0) {
         SelectPage(0);
         RemoveCurrentPage();
+    }
+    return true;
+}
+
+bool TForm1::SaveBeforeClosing(int page) {
+    switch (AskToSave(page)) {
+    case Platform::Answer::Cancel:
+        return false;
+    case Platform::Answer::Yes: {
+        // As on Close page, the window stays open when the setup was not written.
+        bool saved = false;
+        Guard([&] { saved = SaveCommand(); });
+        return saved;
+    }
+    case Platform::Answer::No:
+        break;
     }
     return true;
 }
@@ -802,6 +815,14 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == TabControl1 && event->type() == QEvent::MouseButtonPress) {
         // An edit belongs to the page it was opened on: commit it before the page changes.
         Memo1Click();
+    } else if (event->type() == QEvent::ShortcutOverride && IsEditor(watched)) {
+        // A line edit claims Ctrl+C and Ctrl+V for its own text; in the editors they stay the
+        // window's Copy and Paste, which end the edit first.
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Paste)) {
+            key->ignore();
+            return true;
+        }
     } else if (event->type() == QEvent::KeyPress) {
         // The window sees keys before the control with the focus, and passes them on. A key
         // that a child leaves unhandled comes here again for its parents; only the first counts.
@@ -810,10 +831,20 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         if (widget && (widget == focus || (!focus && widget == this))) {
             auto* key = static_cast<QKeyEvent*>(event);
             FormKeyDown(key);
-            FormKeyPress(key);
+            // A letter that ran its command goes no further: the focused control could only
+            // refuse it, and a dialog of the command may have moved the focus, so that the
+            // window would take the same key for a new one.
+            if (FormKeyPress(key)) {
+                key->accept();
+                return true;
+            }
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool TForm1::IsEditor(const QObject* object) const {
+    return object == SpinEdit1 || object == FSpinEdit1 || object == LSpinEdit1;
 }
 
 void TForm1::FormKeyDown(QKeyEvent* event) {
@@ -830,21 +861,25 @@ void TForm1::FormKeyDown(QKeyEvent* event) {
     }
 }
 
-void TForm1::FormKeyPress(QKeyEvent* event) {
-    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return;
+bool TForm1::FormKeyPress(QKeyEvent* event) {
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
     const QString text = event->text();
-    if (text.size() != 1) return;
+    if (text.size() != 1) return false;
+    QAction* command = nullptr;
     switch (text.front().toUpper().unicode()) {
-    case 'C': Copy1->trigger(); break;
-    case 'G': CopyGearbox1->trigger(); break;
-    case 'H': CopyChassis1->trigger(); break;
-    case 'O': Open1->trigger(); break;
-    case 'P': Print1->trigger(); break;
-    case 'S': Save1->trigger(); break;
-    case 'V': Paste1->trigger(); break;
-    case 'X': close(); break;
-    default: break;
+    case 'C': command = Copy1; break;
+    case 'G': command = CopyGearbox1; break;
+    case 'H': command = CopyChassis1; break;
+    case 'O': command = Open1; break;
+    case 'P': command = Print1; break;
+    case 'S': command = Save1; break;
+    case 'V': command = Paste1; break;
+    case 'X': close(); return true;
+    default: return false;
     }
+    if (!command->isEnabled()) return false;
+    command->trigger();
+    return true;
 }
 
 } // namespace kvq

@@ -96,8 +96,13 @@ private:
     void PlaceEditor(TSpinEditBase* editor, int field);
     void FormCreate();
     void FormKeyDown(QKeyEvent* event);
-    void FormKeyPress(QKeyEvent* event);
+    // Runs the command of a command letter; true when it ran one.
+    bool FormKeyPress(QKeyEvent* event);
+    bool IsEditor(const QObject* object) const;
     bool FormCloseQuery();
+    // Asks whether to save a changed page before the window closes, and saves it on Yes; false
+    // when the window must stay.
+    bool SaveBeforeClosing(int page);
     void FormClose();
 
     template <typename F> void Guard(F&& work);
@@ -124,6 +129,8 @@ private:
     CellMetrics metrics_ = kNormalMetrics;
     CurrentLimits limits_;
     int hoverField_ = 0;
+    // The setup of the page on which the open edit began.
+    TSetup* editSetup_ = nullptr;
     int importPageCounter_ = 1;
     TextImport import_;
     std::vector<std::unique_ptr<TSetup>> pages_;

@@ -69,8 +69,8 @@ void TextStream::EndLine() {
 
 void PrintSetup(QPrinter& printer, const TSetup& setup, const QFont& font, const QColor& colour) {
     printer.setDocName("Print Setup");
+    // The painter's origin is the corner of the printable area the printer reports.
     printer.setFullPage(false);
-    printer.setPageMargins(printer.pageLayout().minimumMargins(), printer.pageLayout().units());
     QPainter painter;
     if (!painter.begin(&printer)) throw KvqError(CannotPrint(printer));
     painter.setFont(font);

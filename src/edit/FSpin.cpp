@@ -27,7 +27,8 @@ int LeadingExponent(float value) {
 
 // Fixed-point text of a single with the given decimals. Digits past the seventh significant one
 // would show only the noise of the binary fraction, so they are zeros; the integer part is always
-// shown whole, never as an exponent. "-" stays only where a digit other than 0 follows.
+// shown whole, never as an exponent. A negative number that rounds to zero keeps its "-", as on
+// the sheet.
 std::string FormatSingle(float value, int decimals) {
     const int significant = kSignificantDigits - 1 - LeadingExponent(value);
     const int shown = std::clamp(significant, 0, decimals);
@@ -36,8 +37,6 @@ std::string FormatSingle(float value, int decimals) {
         if (shown == 0) text += '.';
         text.append(static_cast<std::size_t>(decimals - shown), '0');
     }
-    if (text.front() == '-' && text.find_first_of("123456789") == std::string::npos)
-        text.erase(0, 1);
     return text;
 }
 

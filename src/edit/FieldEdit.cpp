@@ -24,18 +24,14 @@ std::pair<int, int> TableRange(ListKind kind) {
     return {0, kGearRatioCount - 1};
 }
 
-// The index the list editor settles on: within the offered bounds, unless they are one entry,
-// which switches its clamping off; within the table in any case.
+// What an edit stores is what normalising keeps: the value within the limits in force, and with
+// equal limits that one value, although the editors themselves do not clamp then.
 int SettledListIndex(const ListLimit& row, std::int32_t index) {
     const auto [low, high] = ListIndexBounds(row);
-    if (low != high) return ClampInt(index, low, high);
-    const auto [first, last] = TableRange(row.Kind);
-    return ClampInt(index, first, last);
+    return ClampInt(index, low, high);
 }
 
-// Equal limits switch an editor's clamping off.
 template <typename T> T SettledValue(T value, T low, T high) {
-    if (low == high) return value;
     if constexpr (std::is_same_v<T, float>)
         return ClampFloat(value, low, high);
     else
@@ -152,7 +148,7 @@ bool StoreEdit(SetupRecord& record, int field, double value, const LimitTables& 
     case RealField: {
         const RealLimit& row = tables.RealRow(entry.Index);
         const float settled = SettledValue(ToSingle(value), row.MinValue, row.MaxValue);
-        // The editor shows zero without a sign, so a negative zero is stored as zero.
+        // A zero is stored without its sign, so the sheet shows none.
         return StoreWithPartner(record, settled == 0.0f ? 0.0f : settled, row.Slot,
                                 row.PartnerSlot);
     }

@@ -15,8 +15,8 @@ namespace kvq {
 
 // Stores the value of an edit of field 1..45 as committing an in-place edit does. The value is
 // the number for an integer or real field, the index for a list field and 0 or 1 for the toggle.
-// It is first brought within the field's limits in force the way its editor does, which leaves it
-// alone when the minimum equals the maximum (a list index still stays within its table). Integer
+// It is first brought within the field's limits in force as normalising does (equal limits leave
+// the one value they allow; a list index stays within its table as well). Integer
 // and real values go to the field's slot and, while SymmetricFlag is exactly 1, to its partner;
 // a gear or differential index that differs goes with the exact table ratio; a ramp angle pair
 // writes both angles. Returns true when the record changed.

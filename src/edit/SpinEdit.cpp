@@ -14,6 +14,7 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QToolButton>
+#include <QValidator>
 
 #include <algorithm>
 #include <cmath>
@@ -56,6 +57,33 @@ QToolButton* MakeButton(QWidget* parent, Qt::ArrowType arrow, const char* name) 
     return button;
 }
 
+// The characters of a text after the blanks that right-align it.
+qsizetype NumberLength(const QString& text) {
+    const auto start = std::find_if(text.begin(), text.end(), [](QChar c) { return c != u' '; });
+    return text.end() - start;
+}
+
+// Holds what the user types or pastes, by any way, to MaxLength characters after the leading
+// blanks. A longer text that the program set may still shrink, but not grow or change.
+class RoomValidator : public QValidator {
+public:
+    RoomValidator(TSpinEditBase& editor, const QString& accepted)
+        : QValidator(&editor), editor_(editor), accepted_(accepted) {}
+
+    State validate(QString& input, int&) const override {
+        const int room = editor_.MaxLength();
+        const qsizetype length = NumberLength(input);
+        const bool tooLong = room > 0 && length > room && length >= NumberLength(accepted_) &&
+                             input != accepted_;
+        return tooLong ? Invalid : Acceptable;
+    }
+
+private:
+    const TSpinEditBase& editor_;
+    // The text as it stood before the edit being validated.
+    const QString& accepted_;
+};
+
 } // namespace
 
 QString JustifyRight(const QString& text, int width) {
@@ -71,7 +99,12 @@ TSpinEditBase::TSpinEditBase(QWidget* parent)
     // Pressed comes again with every repeat, so each press and each repeat is one step.
     connect(up_, &QAbstractButton::pressed, this, [this] { StepUp(); });
     connect(down_, &QAbstractButton::pressed, this, [this] { StepDown(); });
-    connect(this, &QLineEdit::textChanged, this, &TSpinEditBase::Change);
+    acceptedText_ = text();
+    setValidator(new RoomValidator(*this, acceptedText_));
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
+        acceptedText_ = text;
+        emit Change();
+    });
     UpdateMinimumHeight();
     PlaceButtons();
 }
@@ -103,18 +136,6 @@ bool TSpinEditBase::BeepIfReadOnly() const {
     return true;
 }
 
-bool TSpinEditBase::Fits(const QString& typed) const {
-    const bool printable =
-        std::any_of(typed.begin(), typed.end(), [](QChar c) { return !IsControl(c.unicode()); });
-    if (!printable || maxLength_ <= 0) return true;
-    // Leading blanks only right-align the number; they do not take room from the digits.
-    QString after = text();
-    const int start = hasSelectedText() ? selectionStart() : cursorPosition();
-    after.replace(start, static_cast<int>(selectedText().size()), typed);
-    const auto digits = std::find_if(after.begin(), after.end(), [](QChar c) { return c != u' '; });
-    return after.end() - digits <= maxLength_;
-}
-
 void TSpinEditBase::keyPressEvent(QKeyEvent* event) {
     // The window's key preview may have ended the edit before the key arrives here.
     if (!hasFocus()) {
@@ -133,7 +154,6 @@ void TSpinEditBase::keyPressEvent(QKeyEvent* event) {
             Beep();
             return;
         }
-        if (!Fits(typed)) return;
     }
     QLineEdit::keyPressEvent(event);
 }

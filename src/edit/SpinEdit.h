@@ -83,7 +83,6 @@ protected:
 
 private:
     [[nodiscard]] bool PasteAndCutAllowed() const { return editorEnabled_ && !isReadOnly(); }
-    [[nodiscard]] bool Fits(const QString& typed) const;
     void PlaceButtons();
     void UpdateMinimumHeight();
 
@@ -93,6 +92,7 @@ private:
     bool editorEnabled_ = true;
     bool autoSelect_ = true;
     int maxLength_ = 0;
+    QString acceptedText_;
 };
 
 // What the integer and the float editor share: limits, reading the number from the text,

@@ -300,7 +300,7 @@ void TIniOut::LoadSettings() {
     try {
         profile = IniProfile::Load(QFile::encodeName(fileName_).toStdString());
     } catch (const KvqError&) {
-        return; // every property keeps its value
+        // A file that cannot be read counts as none: every item takes its default.
     }
     ForEachItem(false, [&](const Item& item, QObject* component, const QMetaProperty& property) {
         const std::string text =

@@ -11,6 +11,9 @@
 #include "setup/Sheet.h"
 
 #include <QTimer>
+#include <QWheelEvent>
+
+#include <functional>
 
 #include <bit>
 
@@ -276,18 +279,51 @@ TEST_F(EditingTest, AsymmetryToggleFlipsWithoutMarkingTheSetupChanged) {
     EXPECT_FALSE(Action("Save1")->isEnabled());
 }
 
-TEST_F(EditingTest, PageChangeCommitsToThePageTheEditBelongsTo) {
+TEST_F(EditingTest, AnEditGoesIntoItsOwnPageWhateverChangesTheSelection) {
+    const std::pair<const char*, std::function<void(QTabBar*)>> ways[] = {
+        {"a click on the tab",
+         [](QTabBar* tabs) { QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center()); }},
+        {"the wheel over the page strip",
+         [](QTabBar* tabs) {
+             const QPointF at = tabs->tabRect(1).center();
+             QWheelEvent wheel(at, tabs->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, Qt::NoModifier,
+                               Qt::NoScrollPhase, false);
+             QApplication::sendEvent(tabs, &wheel);
+         }},
+        {"the keys of the page strip", [](QTabBar* tabs) { tabs->setCurrentIndex(0); }},
+    };
+    for (const auto& [way, select] : ways) {
+        SCOPED_TRACE(way);
+        window.reset();
+        ShowActive();
+        Open(SetupFile("a.br1"));
+        Open(SetupFile("b.br1"));
+        DoubleClickCell(1, 59);
+        Press(Qt::Key_Up);
+        select(Tabs());
+        EXPECT_EQ(Window().CurrentPage(), 0);
+        EXPECT_EQ(Record(1).Get(field::SteeringRatio), 17.0f);
+        EXPECT_TRUE(Changed(1));
+        EXPECT_EQ(Record(0).Get(field::SteeringRatio), 16.0f);
+        EXPECT_FALSE(Changed(0));
+        EXPECT_TRUE(SheetText()[1].endsWith("Steering Ratio: 16:1"));
+    }
+}
+
+TEST_F(EditingTest, ClosingTheWindowCommitsTheEditIntoItsPageBeforeAsking) {
     Open(SetupFile("a.br1"));
     Open(SetupFile("b.br1"));
+    MarkChanged(0);
+    QTest::mouseClick(Tabs(), Qt::LeftButton, {}, Tabs()->tabRect(1).center());
     DoubleClickCell(1, 59);
-    Press(Qt::Key_Up);
-    QTest::mouseClick(Tabs(), Qt::LeftButton, {}, Tabs()->tabRect(0).center());
-    EXPECT_EQ(Window().CurrentPage(), 0);
-    EXPECT_EQ(Record(1).Get(field::SteeringRatio), 17.0f);
-    EXPECT_TRUE(Changed(1));
-    EXPECT_EQ(Record(0).Get(field::SteeringRatio), 16.0f);
-    EXPECT_FALSE(Changed(0));
-    EXPECT_TRUE(SheetText()[1].endsWith("Steering Ratio: 16:1"));
+    Press(Qt::Key_Down);
+    platform.questionAnswers = {Platform::Answer::Yes, Platform::Answer::Yes};
+    platform.saveAnswers = {QString::fromStdString(dir.File("a.br1")),
+                            QString::fromStdString(dir.File("b.br1"))};
+    EXPECT_TRUE(Window().close());
+    ASSERT_EQ(platform.questions.size(), 2u) << "both pages changed";
+    EXPECT_EQ(SetupRecord::FromBytes(ReadBytes(dir.File("a.br1"))).Get(field::SteeringRatio), 17.0f);
+    EXPECT_EQ(SetupRecord::FromBytes(ReadBytes(dir.File("b.br1"))).Get(field::SteeringRatio), 15.0f);
 }
 
 TEST_F(EditingTest, LeavingTheApplicationCommitsTheEdit) {
@@ -315,6 +351,19 @@ TEST_F(EditingTest, CommandsEndTheEditFirst) {
     });
     Window().About1Click();
     EXPECT_EQ(Record().Get(field::SteeringRatio), 18.0f);
+
+    // The menus' Ctrl keys are the window's while an editor has the focus.
+    ShowActive();
+    DoubleClickCell(1, 59);
+    Press(Qt::Key_Up);
+    Type(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(Record().Get(field::SteeringRatio), 19.0f);
+    EXPECT_TRUE(platform.clipboard->contains("Steering Ratio: 19:1"));
+    DoubleClickCell(1, 59);
+    Press(Qt::Key_Up);
+    Type(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Record().Get(field::SteeringRatio), 20.0f);
+    EXPECT_EQ(Window().PageCaption(1), "Import1");
 }
 
 TEST_F(EditingTest, PointerDoesNotMoveTheFieldWhileEditing) {

@@ -53,7 +53,7 @@ TEST_F(FSpinTest, WritingClampsAndFormats) {
         {"SevenSignificantDigits", 0, 0, 4, false, 0, 1234.5678f, "1234.5680"},
         {"SmallNumberSevenSignificant", 0, 0, 10, false, 0, 0.001234567891f, "0.0012345680"},
         {"LargeNumberShownWhole", 0, 0, 2, false, 0, 123456789.0f, "123456792.00"},
-        {"NegativeZeroWithoutSign", 0, 0, 2, false, 0, -0.001f, "0.00"},
+        {"NegativeZeroAsTheSheetShowsIt", 0, 0, 2, false, 0, -0.001f, "-0.00"},
     };
     for (const Row& row : rows) {
         editor->SetMinValue(row.low);

@@ -204,8 +204,13 @@ TEST_F(WindowTest, ClosingAChangedPageWithNoLosesTheChanges) {
     EXPECT_TRUE(platform.saveDialogs.empty());
 }
 
-TEST_F(WindowTest, CloseQueryStopsAtCancelWithTheAskedPageInFront) {
-    for (const char* name : {"a.br1", "b.br1", "c.br1"}) Open(SetupFile(name));
+TEST_F(WindowTest, CloseQueryStopsAtCancelWithTheAskedPageInFrontAndShown) {
+    int fuel = 10;
+    for (const char* name : {"a.br1", "b.br1", "c.br1"}) {
+        SetupRecord record = ImportTemplate();
+        record.Set(field::Fuel, float(fuel++));
+        Open(SetupFile(name, record));
+    }
     for (int page = 0; page < 3; ++page) MarkChanged(page);
     platform.questionAnswers = {Platform::Answer::No, Platform::Answer::Cancel};
     EXPECT_FALSE(Window().close());
@@ -213,6 +218,10 @@ TEST_F(WindowTest, CloseQueryStopsAtCancelWithTheAskedPageInFront) {
     EXPECT_EQ(platform.questions[1].text, "Setup b.br1 changed - Do you wish to save?");
     EXPECT_EQ(Window().PageCount(), 3);
     EXPECT_EQ(Window().CurrentPage(), 1);
+    // What is shown, and so copied, is the page in front.
+    EXPECT_EQ(SheetText(), ToQt(SheetLines(Window().PageSetup(1))));
+    Window().Copy1Click();
+    EXPECT_TRUE(platform.clipboard->contains("Fuel: 11 gallons"));
 }
 
 TEST_F(WindowTest, CloseQueryKeepsTheWindowWhenTheSaveIsCancelled) {
@@ -288,6 +297,26 @@ TEST_F(WindowTest, CommandLettersActWithoutControl) {
     Type(Qt::Key_Z);
     Type(Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_EQ(platform.saveDialogs.size(), 1u) << "other keys do nothing";
+}
+
+// A real dialog takes the focus while it is up; the letter that opened it must not come back to
+// the window as a new key once it has closed.
+TEST_F(WindowTest, ACommandLetterRunsOnceWhenItsDialogTakesTheFocus) {
+    ShowActive();
+    Open(SetupFile("car.br1"));
+    MarkChanged(0);
+    platform.duringDialog = [] {
+        if (QWidget* focus = QApplication::focusWidget()) focus->clearFocus();
+    };
+    Type(Qt::Key_O);
+    EXPECT_EQ(platform.openInitialFiles.size(), 2) << "one Open before, one now";
+    ShowActive();
+    Type(Qt::Key_S);
+    EXPECT_EQ(platform.saveDialogs.size(), 1u);
+    ShowActive();
+    platform.questionAnswers = {Platform::Answer::Cancel};
+    Type(Qt::Key_X);
+    EXPECT_EQ(platform.questions.size(), 1u);
 }
 
 TEST_F(WindowTest, EachSharedShortcutFiresOnce) {

@@ -55,6 +55,9 @@ public:
         printer.setPageSize(QPageSize(size, QPageSize::Point));
     }
 
+    // The printer's margins, around the printable area, in points.
+    QMarginsF Margins() const { return printer.pageLayout().margins(QPageLayout::Point); }
+
     void Print(const TSetup& setup, const QFont& font = SheetFont()) {
         PrintSetup(printer, setup, font, Qt::black);
     }
@@ -197,8 +200,11 @@ TEST(PrintingTest, PrintoutStartsAtTheTopLeftOfThePageInTheGivenFont) {
         ADD_FAILURE() << text << " not printed";
         return QPointF();
     };
-    EXPECT_LT(corner("FileName:").x(), 1.0);
-    EXPECT_LT(corner("FileName:").y(), 3.0);
+    // The printable area starts inside the printer's margins.
+    const QMarginsF margins = printout.Margins();
+    ASSERT_GT(margins.left(), 1.0);
+    EXPECT_NEAR(corner("FileName:").x(), margins.left(), 1.0);
+    EXPECT_NEAR(corner("FileName:").y(), margins.top(), 3.0);
     // A line of text and an empty line above "Front"; the painter's metrics on the printer may
     // round a unit or so differently from these.
     const int height = QFontMetrics(font, &printout.printer).height();
@@ -209,8 +215,9 @@ TEST(PrintingTest, PrintoutStartsAtTheTopLeftOfThePageInTheGivenFont) {
 
 TEST(PrintingTest, SheetLongerThanAPageContinuesAtTheTopOfTheNext) {
     const TSetup setup = ExampleSetup("/kvq/car.lo3");
-    // Room for about a dozen lines of 9 points.
-    PdfPrintout printout({595, 130});
+    // Room for about a dozen lines of 9 points inside margins of 10.
+    PdfPrintout printout({595, 150});
+    ASSERT_EQ(printout.Margins().top() + printout.Margins().bottom(), 20);
     printout.Print(setup);
     const std::vector<QStringList> pages = printout.Pages();
     ASSERT_EQ(pages.size(), 3u);
@@ -222,15 +229,16 @@ TEST(PrintingTest, SheetLongerThanAPageContinuesAtTheTopOfTheNext) {
     }
     EXPECT_EQ(Text(Simplified(all)), Text(ExpectedPrintout(setup)));
     for (const QPointF& start : printout.PageStarts())
-        EXPECT_LT(start.y(), 3.0);
+        EXPECT_NEAR(start.y(), printout.Margins().top(), 3.0);
 }
 
 TEST(PrintingTest, LineWiderThanThePageBreaksAtTheLastCharacterThatFits) {
     PdfPrintout printout;
     const qreal advance = QFontMetricsF(SheetFont(), &printout.printer).horizontalAdvance('x');
     constexpr int kFits = 30;
-    // Paper for thirty and a half characters, in points.
-    const qreal width = (kFits + 0.5) * advance * 72 / printout.printer.resolution();
+    // Paper for thirty and a half characters between the margins, in points.
+    const qreal width = (kFits + 0.5) * advance * 72 / printout.printer.resolution() +
+                        printout.Margins().left() + printout.Margins().right();
     printout.printer.setPageSize(QPageSize(QSizeF(width, 842), QPageSize::Point));
     const std::string name = "/kvq/abcdefghijklmnopqrstuvwxyz0123456789ABCDEFGHIJKLMNOPQRST.lo3";
     printout.Print(ExampleSetup(name));

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <optional>
 
 namespace kvq::test {
@@ -22,6 +23,8 @@ public:
     std::deque<Answer> questionAnswers;
     // PDF files the next print dialogs send the printout to; an empty name cancels.
     std::deque<QString> printAnswers;
+    // Runs inside every dialog, as what the desktop does while one is up.
+    std::function<void()> duringDialog = [] {};
 
     // What was shown.
     struct Shown {
@@ -45,16 +48,19 @@ public:
     std::optional<QString> OpenFileName(QWidget*, const QString& filter, const QString& initialFile) override {
         filters << filter;
         openInitialFiles << initialFile;
+        duringDialog();
         return Next(openAnswers);
     }
     std::optional<QString> SaveFileName(QWidget*, const QString& title, const QString& filter,
                                         const QString& initialFile) override {
         filters << filter;
         saveDialogs.push_back({title, initialFile});
+        duringDialog();
         return Next(saveAnswers);
     }
     Answer Question(QWidget*, const QString& caption, const QString& text) override {
         questions.push_back({caption, text});
+        duringDialog();
         if (questionAnswers.empty()) return Answer::Cancel;
         const Answer answer = questionAnswers.front();
         questionAnswers.pop_front();

@@ -4,6 +4,8 @@
 
 #include "settings/IniProfile.h"
 
+#include <functional>
+
 namespace kvq::test {
 namespace {
 
@@ -18,12 +20,29 @@ protected:
     }
 };
 
+// A settings file that cannot be read counts as none.
 TEST_F(SettingsTest, FirstStartUsesTheDefaults) {
-    EXPECT_EQ(Window().pos(), QPoint(0, 0));
-    EXPECT_TRUE(Action("KVQDefault1")->isChecked());
-    Window().Open1Click();
-    EXPECT_EQ(platform.openInitialFiles.at(0), "");
-    EXPECT_TRUE(platform.errors.empty());
+    const std::pair<const char*, std::function<void(const std::string&)>> files[] = {
+        {"no file", [](const std::string&) {}},
+        {"a folder", [](const std::string& path) { std::filesystem::create_directory(path); }},
+        {"a file over the size read",
+         [](const std::string& path) {
+             WriteText(path, "[Position]\nTop=40\nLeft=50\n");
+             std::filesystem::resize_file(path, 17 << 20);
+         }},
+    };
+    for (const auto& [what, make] : files) {
+        SCOPED_TRACE(what);
+        window.reset();
+        std::filesystem::remove_all(SettingsFile());
+        make(SettingsFile());
+        platform.openInitialFiles.clear();
+        EXPECT_EQ(Window().pos(), QPoint(0, 0));
+        EXPECT_TRUE(Action("KVQDefault1")->isChecked());
+        Window().Open1Click();
+        EXPECT_EQ(platform.openInitialFiles.at(0), "");
+        EXPECT_TRUE(platform.errors.empty());
+    }
 }
 
 TEST_F(SettingsTest, StateComesBackAfterARestart) {

@@ -258,6 +258,18 @@ TYPED_TEST(SpinEditShared, PasteAndCutOnlyWhenTheEditorIsEnabledAndWritable) {
         menu->close();
         EXPECT_EQ(editor->isReadOnly(), row.readOnly) << row.name;
     }
+
+    // A paste is held to MaxLength as typing is, whichever way it comes.
+    editor->SetEditorEnabled(true);
+    editor->setReadOnly(false);
+    editor->SetMaxLength(2);
+    clipboard->setText("12345");
+    editor->setText("7");
+    editor->selectAll();
+    QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(editor->text(), "7");
+    editor->paste(); // as the context menu does
+    EXPECT_EQ(editor->text(), "7");
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,0 +1,386 @@
+#!/usr/bin/env python3
+"""The real kvqsetup on a private X server with a window manager, driven by real X input.
+
+    kvq_e2e.py BIN_DIR SCENARIO...
+
+Each scenario starts Xvfb and openbox of its own, copies the program into a temporary folder
+(where it keeps its settings file), presses keys and clicks through XTEST as a user would, and
+reads what happened from the files written, the clipboard and the window titles. It waits for
+conditions, never for fixed times, and fails loudly when the display or the window manager
+cannot start. Nothing is written outside the temporary folder: HOME and the XDG folders point
+into it as well.
+"""
+
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+MAIN_TITLE = "KVQ Setup V2.3"
+QUESTION_TITLE = "Setup Changed"
+# Where the sheet view's text grid starts in the client area, and the size of a character cell.
+SHEET_LEFT, SHEET_TOP, CHAR_WIDTH, LINE_HEIGHT = 2, 28, 7, 15
+CLIENT_HEIGHT = 434
+STEERING_CELL = (1, 59)  # row and column of the steering ratio on the sheet
+TIMEOUT = 30.0
+
+
+class Failure(Exception):
+    pass
+
+
+def wait_until(condition, what, timeout=TIMEOUT):
+    """The value of condition() once it is true; a Failure naming what was awaited otherwise."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failure(f"timed out waiting for {what}")
+        time.sleep(0.05)
+
+
+class Desktop:
+    """Xvfb, openbox and the program, in a temporary folder that holds everything they write."""
+
+    def __init__(self, bin_dir, source_dir):
+        self.bin_dir, self.source_dir = bin_dir, source_dir
+        self.root = tempfile.mkdtemp(prefix="kvq-e2e-")
+        self.processes = []
+        self.app = None
+        self.program_dir = os.path.join(self.root, "program")
+        self.work = os.path.join(self.root, "work")
+        os.makedirs(self.program_dir)
+        os.makedirs(self.work)
+        for name in ("kvqsetup", "Help.txt"):
+            shutil.copy2(os.path.join(bin_dir, name), self.program_dir)
+        for name in ("default.br1", "default.fe2", "default.lo3"):
+            shutil.copy2(os.path.join(source_dir, "examples", name), self.work)
+        runtime = os.path.join(self.root, "runtime")
+        os.makedirs(runtime, mode=0o700)
+        self.env = dict(os.environ, HOME=self.root, XDG_RUNTIME_DIR=runtime,
+                        XDG_CONFIG_HOME=os.path.join(self.root, "config"),
+                        XDG_CACHE_HOME=os.path.join(self.root, "cache"),
+                        XDG_DATA_HOME=os.path.join(self.root, "data"))
+        self.env.pop("QT_QPA_PLATFORM", None)
+        self.env.pop("SESSION_MANAGER", None)
+
+    def __enter__(self):
+        display = self._start_xvfb()
+        self.env["DISPLAY"] = display
+        with open(os.path.join(self.root, "openbox.log"), "wb") as log:
+            self.processes.append(self._spawn(["openbox"], stderr=log))
+        # openbox announces itself on the root window once it manages windows.
+        try:
+            wait_until(lambda: self._run(["wmctrl", "-m"], check=False).returncode == 0,
+                       "openbox to manage the display")
+        except Failure as failure:
+            with open(os.path.join(self.root, "openbox.log"), errors="replace") as log:
+                raise Failure(f"{failure}; openbox said: {log.read()}") from None
+        return self
+
+    def __exit__(self, *exc):
+        # Terminated, not killed, so that Xvfb removes its lock file.
+        for process in [self.app] + self.processes[::-1]:
+            if process and process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(timeout=10)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    def _start_xvfb(self):
+        # Xvfb picks a free display itself and writes its number to the pipe.
+        read_end, write_end = os.pipe()
+        process = self._spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                               "1280x1024x24", "-nolisten", "tcp"], pass_fds=(write_end,))
+        os.close(write_end)
+        self.processes.append(process)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            raise Failure("Xvfb could not start")
+        return f":{number}"
+
+    def _spawn(self, command, stderr=subprocess.DEVNULL, **kwargs):
+        return subprocess.Popen(command, env=self.env, stdout=subprocess.DEVNULL, stderr=stderr,
+                                **kwargs)
+
+    def _run(self, command, check=True, data=None):
+        result = subprocess.run(command, env=self.env, capture_output=True, input=data)
+        if check and result.returncode != 0:
+            raise Failure(f"{' '.join(command)}: {result.stderr.decode(errors='replace')}")
+        return result
+
+    # The program.
+
+    def start(self, *files):
+        self.app = subprocess.Popen([os.path.join(self.program_dir, "kvqsetup"), *files],
+                                    cwd=self.work, env=self.env, stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.PIPE)
+        self.window = wait_until(lambda: self._window(f"^{re.escape(MAIN_TITLE)}$"),
+                                 "the main window")
+        self.activate_main()
+        geometry = self._run(["xdotool", "getwindowgeometry", "--shell", self.window]).stdout
+        height = int(re.search(rb"HEIGHT=(\d+)", geometry).group(1))
+        self.menu_height = height - CLIENT_HEIGHT
+
+    def _window(self, title_pattern):
+        found = self._run(["xdotool", "search", "--onlyvisible", "--name", title_pattern],
+                          check=False).stdout.split()
+        return found[0].decode() if found else None
+
+    def exited(self):
+        return self.app.poll() is not None
+
+    def path(self, name):
+        return os.path.join(self.work, name)
+
+    # What the user sees.
+
+    def active_window(self):
+        result = self._run(["xdotool", "getactivewindow"], check=False)
+        return result.stdout.strip() if result.returncode == 0 else None
+
+    def answer(self, key):
+        """Presses a key in the dialog in front and waits until it has gone."""
+        dialog = self.active_window()
+        self.key(key)
+        wait_until(lambda: self.active_window() != dialog, f"{key} to close the dialog")
+
+    def active_title(self):
+        result = self._run(["xdotool", "getactivewindow", "getwindowname"], check=False)
+        return result.stdout.decode(errors="replace").strip() if result.returncode == 0 else None
+
+    def wait_active(self, title, what=None):
+        wait_until(lambda: self.active_title() == title, what or f"'{title}' to be active")
+
+    def wait_dialog(self):
+        """The title of the dialog that takes the focus from the main window."""
+        return wait_until(lambda: (t := self.active_title()) not in (None, MAIN_TITLE) and t,
+                          "a dialog to take the focus")
+
+    def activate_main(self):
+        self._run(["xdotool", "windowactivate", "--sync", self.window], check=False)
+        self.wait_active(MAIN_TITLE, "the main window to be active")
+
+    def clipboard(self):
+        result = self._run(["xclip", "-selection", "clipboard", "-o"], check=False)
+        return result.stdout.decode(errors="replace").replace("\r\n", "\n") if result.returncode == 0 else ""
+
+    def set_clipboard(self, text):
+        # xclip stays behind to serve the selection, until the display goes.
+        process = subprocess.Popen(["xclip", "-selection", "clipboard", "-i"], env=self.env,
+                                   stdin=subprocess.PIPE, stdout=subprocess.DEVNULL)
+        process.communicate(text.encode())
+        wait_until(lambda: self.clipboard() == text, "the clipboard to take the text")
+
+    def copy_sheet(self):
+        """The sheet of the page in front, through the letter C."""
+        self.set_clipboard("nothing yet")
+        self.key("c")
+        return wait_until(lambda: (t := self.clipboard()) != "nothing yet" and t,
+                          "C to put the sheet on the clipboard")
+
+    # What the user does.
+
+    def key(self, *keys):
+        for key in keys:
+            self._run(["xdotool", "key", "--delay", "60", key])
+
+    def type(self, text):
+        self._run(["xdotool", "type", "--delay", "20", text])
+
+    def click(self, x, y, button=1, repeat=1):
+        self._run(["xdotool", "mousemove", "--window", self.window, str(x), str(y), "click",
+                   "--repeat", str(repeat), "--delay", "80", str(button)])
+
+    def double_click_cell(self, row, column):
+        self.click(SHEET_LEFT + column * CHAR_WIDTH + CHAR_WIDTH // 2,
+                   self.menu_height + SHEET_TOP + row * LINE_HEIGHT + LINE_HEIGHT // 2, repeat=2)
+
+    def tab(self, index):
+        """A point on the index-th tab of the page strip, whose "default.xxx" tabs are 99 pixels
+        wide."""
+        return 50 + 99 * index, self.menu_height + 10
+
+    def step_steering(self, keys=("Up",)):
+        """Opens the editor on the steering ratio and presses keys in it."""
+        self.double_click_cell(*STEERING_CELL)
+        self.key(*keys)
+
+    def close_box(self):
+        self._run(["wmctrl", "-c", MAIN_TITLE])
+
+    def cli(self, *args):
+        return self._run([os.path.join(self.bin_dir, "kvqsetup-cli"), *args]).stdout.decode()
+
+    def expected_file(self, name, steering):
+        """An example file as the window opens it (normalised), with its steering ratio set."""
+        edited = self.path("expected-" + name)
+        self.cli("normalise", self.path(name), "-o", edited)
+        self.cli("set", edited, f"SteeringRatio={steering}", "-o", edited)
+        return edited
+
+    def expected_sheet(self, name, steering):
+        return self.cli("sheet", self.expected_file(name, steering))
+
+
+def expect(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def expect_shown(desktop, name, steering, message):
+    """The page in front shows the example file name with its steering ratio set."""
+    expect(desktop.copy_sheet() == desktop.expected_sheet(name, steering), message)
+
+
+def save_as(desktop, title, name):
+    """Answers the save dialog in front, which must bear title, with a file of the work folder."""
+    shown = desktop.wait_dialog()
+    expect(shown == title, f"the dialog '{title}', not '{shown}'")
+    path = desktop.path(name)
+    desktop.key("ctrl+a")
+    desktop.type(path)
+    desktop.key("Return")
+    return path
+
+
+def dialog_cancelled_once(desktop, keys, what):
+    """Presses keys, cancels the dialog they open, and proves no second one followed: the next
+    letter reaches the main window."""
+    desktop.activate_main()
+    desktop.key(*keys)
+    desktop.wait_dialog()
+    desktop.answer("Escape")
+    desktop.wait_active(MAIN_TITLE, f"the main window after cancelling the dialog of {what}")
+    try:
+        expect("Steering Ratio" in desktop.copy_sheet(), f"{what}: C copied no sheet")
+    except Failure:
+        raise Failure(f"{what} ran again: '{desktop.active_title()}' took the next key")
+
+
+# The scenarios.
+
+def every_command_runs_once(desktop):
+    """Each command letter and Ctrl shortcut that opens a dialog opens it once."""
+    desktop.start("default.fe2")
+    desktop.step_steering(("Up", "Return"))  # a changed page, so that S and X ask
+    for keys in (["o"], ["ctrl+o"], ["s"], ["ctrl+s"], ["p"], ["ctrl+p"], ["g"], ["ctrl+g"],
+                 ["h"], ["ctrl+h"], ["x"]):
+        dialog_cancelled_once(desktop, keys, "+".join(keys))
+    expect(not desktop.exited(), "the window closed although the question was cancelled")
+
+
+def closing_with_an_open_edit_keeps_the_value(desktop):
+    """The close box and the letter X end an open edit into its own page before asking."""
+    for close in (desktop.close_box, lambda: desktop.key("x")):
+        desktop.start("default.fe2", "default.br1")
+        # A changed first page, and a stepped value open on the second.
+        desktop.click(*desktop.tab(0))
+        desktop.step_steering(("Up", "Return"))
+        desktop.click(*desktop.tab(1))
+        desktop.step_steering(("Down",))
+        close()
+        desktop.wait_active(QUESTION_TITLE, "the question about the first page")
+        desktop.answer("n")
+        desktop.wait_active(QUESTION_TITLE, "the question about the page with the open edit")
+        desktop.answer("y")
+        saved = save_as(desktop, "Save default.br1 As", "closed.br1")
+        wait_until(desktop.exited, "the window to close")
+        expect(desktop.cli("sheet", saved) == desktop.expected_sheet("default.br1", 15),
+               "the stepped value was not saved")
+        os.remove(saved)
+
+
+def the_wheel_leaves_the_edit_on_its_page(desktop):
+    """An edit opened on one page goes into that page when the wheel selects another."""
+    desktop.start("default.fe2", "default.br1")
+    desktop.step_steering(("Up",))
+    desktop.click(*desktop.tab(1), button=4)  # the wheel, up: the page before
+    expect_shown(desktop, "default.fe2", 16, "the page the wheel selected took the edit")
+    desktop.click(*desktop.tab(1))
+    expect_shown(desktop, "default.br1", 17, "the edit is not on its own page")
+
+
+def a_refused_close_shows_the_page_asked_about(desktop):
+    """No for the first page, Cancel for the second: the second is shown, and copied."""
+    desktop.start("default.br1", "default.fe2", "default.lo3")
+    for page in range(3):
+        desktop.click(*desktop.tab(page))
+        desktop.step_steering(("Up", "Return"))
+    desktop.close_box()
+    desktop.wait_active(QUESTION_TITLE, "the question about the first page")
+    desktop.answer("n")
+    desktop.wait_active(QUESTION_TITLE, "the question about the second page")
+    desktop.answer("Escape")
+    desktop.wait_active(MAIN_TITLE)
+    expect_shown(desktop, "default.fe2", 17, "the sheet shown is not the second page's")
+
+
+def copy_and_paste_keys_in_an_editor(desktop):
+    """Ctrl+C and Ctrl+V in an open editor run Copy and Paste, which end the edit first."""
+    desktop.start("default.fe2")
+    desktop.step_steering(("Up", "ctrl+c"))
+    wait_until(lambda: "Steering Ratio: 17:1" in desktop.clipboard(), "Ctrl+C to copy the sheet")
+    desktop.step_steering(("Up", "ctrl+v"))
+    # The pasted page is in front; the first page kept the value stepped before the paste.
+    expect_shown(desktop, "default.fe2", 17, "Ctrl+V did not paste the sheet as a page")
+    desktop.click(*desktop.tab(0))
+    expect_shown(desktop, "default.fe2", 18, "the edit open at Ctrl+V was not committed")
+
+
+def edit_and_save_through_the_dialog(desktop):
+    """Double-click, step, Enter, save through the real dialog: the bytes as the companion
+    sets them."""
+    desktop.start("default.lo3")
+    desktop.step_steering(("Up", "Up", "Return"))
+    desktop.key("ctrl+s")
+    saved = save_as(desktop, "Save default.lo3 As", "saved.lo3")
+    desktop.wait_active(MAIN_TITLE)
+    expected = desktop.expected_file("default.lo3", 18)
+    wait_until(lambda: os.path.exists(saved), "the saved file")
+    with open(saved, "rb") as got, open(expected, "rb") as want:
+        expect(got.read() == want.read(), "the saved bytes differ from the edited example")
+
+
+SCENARIOS = {f.__name__: f for f in (
+    every_command_runs_once,
+    closing_with_an_open_edit_keeps_the_value,
+    the_wheel_leaves_the_edit_on_its_page,
+    a_refused_close_shows_the_page_asked_about,
+    copy_and_paste_keys_in_an_editor,
+    edit_and_save_through_the_dialog,
+)}
+
+
+def main(argv):
+    if len(argv) < 3 or any(name not in SCENARIOS for name in argv[2:]):
+        print(f"usage: {argv[0]} BIN_DIR SCENARIO...; scenarios: {' '.join(SCENARIOS)}",
+              file=sys.stderr)
+        return 2
+    bin_dir = os.path.abspath(argv[1])
+    source_dir = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    passed = failed = 0
+    for name in argv[2:]:
+        try:
+            with Desktop(bin_dir, source_dir) as desktop:
+                SCENARIOS[name](desktop)
+            passed += 1
+            print(f"PASS {name}")
+        except Failure as failure:
+            failed += 1
+            print(f"FAIL {name}: {failure}")
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
