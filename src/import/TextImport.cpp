@@ -287,9 +287,10 @@ bool TextImport::AcceptToken(const Vocabulary& vocabulary, const std::string& to
             ++position_;
         } else if (!token.empty() && entry.Word.find(token) != std::string::npos) {
             // A later alternative of the keyword ("Roll" of "Gear Roll") continues after the
-            // entry that is that word; a token that no entry is passes over like any other.
+            // entry whose word it is, of whatever kind; a token that is no entry's word passes
+            // over like any other.
             for (std::size_t i = position_; i < vocabulary.size(); ++i) {
-                if (vocabulary[i].Code == 0 && vocabulary[i].Word == token) {
+                if (vocabulary[i].Word == token) {
                     position_ = i + 1;
                     break;
                 }
