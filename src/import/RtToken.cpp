@@ -18,8 +18,8 @@ TRtTokenList::CharacterSet TRtTokenList::MakeSet(std::string_view characters) {
     characters = UpToNul(characters);
     if (characters.size() > kMaxSetSize)
         throw std::invalid_argument("a tokenizer character set holds at most 63 characters");
-    CharacterSet set;
-    for (char c : characters) set.set(static_cast<unsigned char>(c));
+    CharacterSet set{};
+    for (char c : characters) set[static_cast<unsigned char>(c)] = true;
     return set;
 }
 
@@ -40,42 +40,44 @@ void TRtTokenList::SetSeparators(std::string_view characters) {
 
 void TRtTokenList::Reset() {
     scanPosition_ = 0;
-    currentToken_.clear();
+    currentToken_ = {};
     tokenIndex_ = -1;
     endOfText_ = false;
 }
 
-std::string TRtTokenList::First() {
+std::string_view TRtTokenList::First() {
     Reset();
     return Next();
 }
 
 bool TRtTokenList::IsDelimiter(std::size_t at) const {
-    return at < text_.size() && delimiters_.test(static_cast<unsigned char>(text_[at]));
+    return at < text_.size() && delimiters_[static_cast<unsigned char>(text_[at])];
 }
 
 bool TRtTokenList::IsSeparator(std::size_t at) const {
-    return at < text_.size() && separators_.test(static_cast<unsigned char>(text_[at]));
+    return at < text_.size() && separators_[static_cast<unsigned char>(text_[at])];
 }
 
-std::string TRtTokenList::Next() {
+std::string_view TRtTokenList::Next() {
     ++tokenIndex_;
-    currentToken_.clear();
+    currentToken_ = {};
+    std::size_t at = scanPosition_; // a local, which the compiler keeps in a register
     bool found = false;
     while (!endOfText_ && !found) {
-        while (IsSeparator(scanPosition_) && !IsDelimiter(scanPosition_)) ++scanPosition_;
-        if (scanPosition_ < text_.size() && !IsSeparator(scanPosition_)) {
-            std::size_t end = scanPosition_;
+        while (IsSeparator(at) && !IsDelimiter(at)) ++at;
+        if (at < text_.size() && !IsSeparator(at)) {
+            std::size_t end = at;
             while (end < text_.size() && !IsDelimiter(end)) ++end;
-            currentToken_ = text_.substr(scanPosition_, end - scanPosition_);
-            scanPosition_ = end;
+            currentToken_ = text_.substr(at, end - at);
+            at = end;
             found = true;
         }
         // One delimiter is consumed per pass, so a run of them yields empty tokens or, when they
         // are separators too, nothing.
-        if (IsDelimiter(scanPosition_)) ++scanPosition_;
-        endOfText_ = scanPosition_ >= text_.size();
+        if (IsDelimiter(at)) ++at;
+        endOfText_ = at >= text_.size();
     }
+    scanPosition_ = at;
     return currentToken_;
 }
 

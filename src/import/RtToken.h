@@ -1,14 +1,14 @@
 #pragma once
 
-#include <bitset>
-#include <string>
+#include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace kvq {
 
 // Cuts a text into tokens, one per request. Delimiters end a token; separators are skipped before
 // a token and never begin one. The text is read in place: it stays the caller's and must outlive
-// the tokenizer unchanged. Each token is returned as a string of its own.
+// the tokenizer unchanged, and so are the tokens: each is a view into the text.
 class TRtTokenList {
 public:
     static constexpr std::size_t kMaxSetSize = 63;
@@ -26,8 +26,8 @@ public:
     void SetSeparators(std::string_view characters);
 
     void Reset();
-    std::string First();
-    std::string Next();
+    std::string_view First();
+    std::string_view Next();
 
     // 0-based number of the last request since the last Reset; -1 right after it.
     [[nodiscard]] int TokenIndex() const { return tokenIndex_; }
@@ -35,7 +35,7 @@ public:
     [[nodiscard]] bool EndOfText() const { return endOfText_; }
 
 private:
-    using CharacterSet = std::bitset<256>;
+    using CharacterSet = std::array<bool, 256>; // indexed by the character's code
     static CharacterSet MakeSet(std::string_view characters);
     [[nodiscard]] bool IsDelimiter(std::size_t at) const;
     [[nodiscard]] bool IsSeparator(std::size_t at) const;
@@ -43,9 +43,9 @@ private:
     std::string_view text_;
     std::size_t scanPosition_ = 0;
     bool endOfText_ = false;
-    CharacterSet delimiters_;
-    CharacterSet separators_;
-    std::string currentToken_;
+    CharacterSet delimiters_{};
+    CharacterSet separators_{};
+    std::string_view currentToken_;
     int tokenIndex_ = -1;
 };
 

@@ -179,6 +179,16 @@ std::optional<float> ParseSingle(std::string_view token) {
     return ToSingle(*value);
 }
 
+// Fills tokens, emptied first, with the tokens of the text: the first, then each next one up to
+// and including the one that reaches the end of the text.
+void CutIntoTokens(std::string_view text, std::vector<std::string_view>& tokens) {
+    TRtTokenList tokenizer(text);
+    tokenizer.SetSeparators(kImportSeparators);
+    tokenizer.SetDelimiters(kImportDelimiters);
+    tokens.assign(1, tokenizer.First());
+    while (!tokenizer.EndOfText()) tokens.push_back(tokenizer.Next());
+}
+
 // x + 0.001 in single precision: values a thousandth below a table ratio still select it.
 float PlusTolerance(float x) { return ToSingle(static_cast<double>(x) + 0.001); }
 
@@ -250,16 +260,15 @@ void TextImport::FreeVocabularies() {
 bool TextImport::Recognise(std::string_view text, const CurrentLimits& limits) {
     tables_ = &limits.Tables();
     done_ = false;
-    TRtTokenList tokens(text.substr(0, kImportTextLimit));
-    tokens.SetSeparators(kImportSeparators);
-    tokens.SetDelimiters(kImportDelimiters);
+    // The text is the same for every vocabulary, so it is cut into tokens only once.
+    CutIntoTokens(text.substr(0, kImportTextLimit), tokens_);
     for (const Vocabulary& vocabulary : vocabularies_) {
         ResetState();
-        bool accepted = AcceptToken(vocabulary, tokens.First());
-        while (!tokens.EndOfText() && accepted && !done_)
-            accepted = AcceptToken(vocabulary, tokens.Next());
+        for (const std::string_view token : tokens_)
+            if (!AcceptToken(vocabulary, token) || done_) break;
         if (done_) break;
     }
+    tokens_.clear();
     tables_ = nullptr;
     return done_;
 }
@@ -274,7 +283,7 @@ void TextImport::ResetState() {
     pendingRampAngle_ = 0;
 }
 
-bool TextImport::AcceptToken(const Vocabulary& vocabulary, const std::string& token) {
+bool TextImport::AcceptToken(const Vocabulary& vocabulary, std::string_view token) {
     if (position_ >= vocabulary.size()) {
         done_ = true;
         return true;
@@ -283,13 +292,18 @@ bool TextImport::AcceptToken(const Vocabulary& vocabulary, const std::string& to
     if (entry.Code == 0) {
         if (entry.Word.empty()) {
             done_ = true;
-        } else if (!token.empty() && entry.Word.starts_with(token)) {
+            return true;
+        }
+        // One search for both cases: a keyword that begins with the token has it at 0.
+        const std::size_t occurrence = token.empty() ? std::string::npos : entry.Word.find(token);
+        if (occurrence == 0) {
             ++position_;
-        } else if (!token.empty() && entry.Word.find(token) != std::string::npos) {
+        } else if (occurrence != std::string::npos) {
             // A later alternative of the keyword ("Roll" of "Gear Roll") continues after the
-            // entry that is that word; a token that no entry is passes over like any other.
+            // entry whose word it is, of whatever kind; a token that is no entry's word passes
+            // over like any other.
             for (std::size_t i = position_; i < vocabulary.size(); ++i) {
-                if (vocabulary[i].Code == 0 && vocabulary[i].Word == token) {
+                if (vocabulary[i].Word == token) {
                     position_ = i + 1;
                     break;
                 }
@@ -301,7 +315,7 @@ bool TextImport::AcceptToken(const Vocabulary& vocabulary, const std::string& to
     return entry.Code < 0 || StoreFieldValue(entry.Code, token);
 }
 
-bool TextImport::StoreFieldValue(float code, const std::string& token) {
+bool TextImport::StoreFieldValue(float code, std::string_view token) {
     if (!(code >= 1.0f && code < static_cast<float>(kFieldCount + 1))) return false;
     const int field = static_cast<int>(code);
     const int subSelector = static_cast<int>((code - static_cast<float>(field)) * 10.0f);

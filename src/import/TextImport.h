@@ -81,8 +81,8 @@ private:
     static constexpr std::size_t kMaxDeferredGears = 6;
 
     void ResetState();
-    bool AcceptToken(const Vocabulary& vocabulary, const std::string& token);
-    bool StoreFieldValue(float code, const std::string& token);
+    bool AcceptToken(const Vocabulary& vocabulary, std::string_view token);
+    bool StoreFieldValue(float code, std::string_view token);
     bool StoreGear(int gear, std::string_view token);
     bool StoreDiff(std::string_view token);
     bool StoreRampAngle(const ListLimit& row, int subSelector, std::string_view token);
@@ -90,6 +90,10 @@ private:
 
     std::vector<Vocabulary> vocabularies_;
     std::vector<DroppedVocabulary> dropped_;
+
+    // The tokens of the text while Recognise runs. Kept between runs, empty, for its capacity: the
+    // test repeats on every clipboard change and then allocates nothing.
+    std::vector<std::string_view> tokens_;
 
     // The import state; after a recognition it holds the last attempt.
     const LimitTables* tables_ = nullptr;

@@ -9,7 +9,7 @@
 namespace kvq {
 namespace {
 
-using Tokens = std::vector<std::pair<std::string, bool>>; // token, EndOfText after it
+using Tokens = std::vector<std::pair<std::string_view, bool>>; // token, EndOfText after it
 
 constexpr std::string_view kImportSeparators = " :/\\%\t\n\r";
 constexpr std::string_view kImportDelimiters = " :/\\%\n\r";
@@ -19,8 +19,8 @@ Tokens Scan(TRtTokenList& tokens) {
     Tokens seen{{tokens.First(), tokens.EndOfText()}};
     EXPECT_EQ(tokens.TokenIndex(), 0);
     while (!seen.back().second && seen.size() < 100) {
-        std::string token = tokens.Next();
-        seen.emplace_back(std::move(token), tokens.EndOfText());
+        const std::string_view token = tokens.Next();
+        seen.emplace_back(token, tokens.EndOfText());
         EXPECT_EQ(tokens.TokenIndex(), static_cast<int>(seen.size()) - 1);
     }
     return seen;

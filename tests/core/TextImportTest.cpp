@@ -347,6 +347,12 @@ TEST(TextImportTest, VocabularyEntriesAtWork) {
              EXPECT_EQ(r.Get(FrontBrakeBias), 60);
              EXPECT_EQ(r.Get(Fuel), t.Get(Fuel));
          }},
+        {"a later alternative jumps to the entry of its word, whatever its kind",
+         "0,Fuel Roll\n1,Roll\n4,\n0,\n", "Roll 55 x y\r\n", true,
+         [&t](const SetupRecord& r, int) {
+             EXPECT_EQ(r.Get(Fuel), 55.0f);
+             EXPECT_EQ(r.Get(SteeringRatio), t.Get(SteeringRatio));
+         }},
         {"an integer field takes no fraction", "24,\n", "57.5 x", false, nullptr},
         {"the asymmetry is accepted and not stored", "43,\n", "Y x", true,
          [](const SetupRecord& r, int) { EXPECT_EQ(r.SymmetricFlag(), 1); }},
