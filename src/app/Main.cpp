@@ -1,36 +1,28 @@
+// The main window: building it, its menus and components, the start-up sequence, the keys and
+// the events of the window itself. Pages and files, editing and the transfer commands have files
+// of their own (MainPages, MainEditing, MainTransfer).
 #include "app/Main.h"
 
 #include "app/CopyDlg.h"
+#include "app/LocalPath.h"
 #include "app/OpenDialog.h"
-#include "app/Printing.h"
 #include "app/SheetView.h"
 #include "app/Splash.h"
-#include "app/TextFormat.h"
 #include "app/Utils.h"
 #include "edit/FSpin.h"
-#include "edit/FieldEdit.h"
 #include "edit/LSpin.h"
 #include "edit/LimitsFile.h"
 #include "edit/SpinEdit.h"
-#include "setup/GearTables.h"
-#include "setup/GroupCopy.h"
 #include "settings/IniOut.h"
-#include "setup/Sheet.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QMimeData>
-#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPrinter>
-#include <QSignalBlocker>
 #include <QTabBar>
 
 #include <clocale>
@@ -43,9 +35,6 @@ constexpr int kClientWidth = 472;
 constexpr int kClientHeight = 434;
 constexpr int kSheetViewWidth = 467;
 constexpr int kSheetViewHeight = 404;
-
-std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-QString FromLocalPath(const std::string& path) { return QFile::decodeName(path.c_str()); }
 
 } // namespace
 
@@ -67,7 +56,9 @@ TForm1::TForm1(Platform& platform, QWidget* parent) : QMainWindow(parent), platf
     FormCreate();
 }
 
+
 TForm1::~TForm1() = default;
+
 
 void TForm1::BuildWindow() {
     client_ = new QWidget(this);
@@ -96,6 +87,7 @@ void TForm1::BuildWindow() {
     connect(Memo1, &QWidget::customContextMenuRequested, this,
             [this](QPoint at) { PopupMenu1->popup(Memo1->mapToGlobal(at)); });
 }
+
 
 void TForm1::BuildEditors() {
     SpinEdit1 = new TSpinEdit(client_);
@@ -132,6 +124,7 @@ void TForm1::BuildEditors() {
         editor->hide();
     }
 }
+
 
 void TForm1::BuildMenus() {
     auto action = [this](QMenu* menu, const char* name, const QString& text, const QString& shortcut,
@@ -202,6 +195,7 @@ void TForm1::BuildMenus() {
         connect(item, &QAction::triggered, this, [this, item] { CopyGearbox1Click(item); });
 }
 
+
 // The dialogs and the settings store, which are components of the window without a place in it.
 void TForm1::BuildComponents() {
     OpenDialog1 = new TOpenDialog(platform_, this);
@@ -225,6 +219,7 @@ void TForm1::BuildComponents() {
                        "OpenDialog1;FileName;;Files;LastFile;1;0",
                        "KVQDefault1;Checked;True;Flags;KVQDefault;1;0"});
 }
+
 
 void TForm1::FormCreate() {
     setWindowTitle(QString::fromStdString(ProgramCaption()));
@@ -289,185 +284,15 @@ void TForm1::FormCreate() {
     TabControl1->setFocus();
 }
 
-template <typename F> void TForm1::Guard(F&& work) {
-    try {
-        work();
-    } catch (const std::exception& e) {
-        ShowError(QString::fromStdString(e.what()));
-    }
-}
 
 void TForm1::ShowError(const QString& message) {
     platform_.ErrorBox(this, kApplicationTitle,
                        QString::fromStdString(ErrorBoxText(message.toStdString())));
 }
 
+
 QString TForm1::ProgramFolder() const { return QFileInfo(platform_.ProgramPath()).absolutePath(); }
 
-QString TForm1::PageCaption(int page) const { return TabControl1->tabText(page); }
-
-int TForm1::CurrentPage() const { return TabControl1->currentIndex(); }
-
-TSetup* TForm1::CurrentSetup() {
-    const int page = CurrentPage();
-    return page >= 0 && page < PageCount() ? pages_[static_cast<std::size_t>(page)].get() : nullptr;
-}
-
-void TForm1::SelectPage(int page) {
-    // A page chosen by the program renders nothing by itself.
-    const QSignalBlocker blocker(TabControl1);
-    TabControl1->setCurrentIndex(page);
-}
-
-void TForm1::AddPage(const QString& caption, std::unique_ptr<TSetup> setup) {
-    pages_.push_back(std::move(setup));
-    {
-        const QSignalBlocker blocker(TabControl1);
-        TabControl1->addTab(caption);
-    }
-    SelectPage(PageCount() - 1);
-}
-
-void TForm1::RemoveCurrentPage() {
-    const int page = CurrentPage();
-    if (pages_[static_cast<std::size_t>(page)].get() == editSetup_) CancelEdit();
-    {
-        const QSignalBlocker blocker(TabControl1);
-        TabControl1->removeTab(page);
-    }
-    pages_.erase(pages_.begin() + page);
-    // With the selected page gone, the first one comes to the front.
-    if (PageCount() > 0) SelectPage(0);
-}
-
-void TForm1::EnablePageCommands(bool enabled) {
-    for (QAction* a : {Close1, ClosePage1, Print1, Copy1, CopyGearbox1, CopyGearbox2, CopyChassis1,
-                       CopyChassis2})
-        a->setEnabled(enabled);
-}
-
-void TForm1::RenderSheet() {
-    const TSetup* setup = CurrentSetup();
-    if (!setup) return;
-    Memo1->SetLines(SheetLines(*setup));
-    Save1->setEnabled(setup->Changed);
-}
-
-void TForm1::ShowHelpText() {
-    Memo1->Clear();
-    for (QAction* a : {Copy1, Print1, Close1, ClosePage1, Save1}) a->setEnabled(false);
-    Memo1->setCursor(Qt::ArrowCursor);
-    const QString path = ProgramFolder() + "/Help.txt";
-    Memo1->SetLines(ReadTextLines(LocalPath(path)));
-}
-
-void TForm1::OpenSetupFile(const QString& path, bool reportMissing) {
-    auto setup = std::make_unique<TSetup>();
-    if (!LoadSetup(*setup, LocalPath(path))) {
-        if (reportMissing) throw KvqError(path.toStdString() + ": file not found");
-        return;
-    }
-    Normalise(setup->Record, limits_);
-    AddPage(QFileInfo(path).fileName(), std::move(setup));
-    EnablePageCommands(true);
-    Save1->setEnabled(false);
-    RenderSheet();
-}
-
-void TForm1::OpenFiles(const QStringList& paths) {
-    for (const QString& path : paths) Guard([&] { OpenSetupFile(path, true); });
-}
-
-void TForm1::Open1Click() {
-    Guard([this] {
-        EndEdit();
-        if (!OpenDialog1->Execute()) return;
-        OpenSetupFile(OpenDialog1->FileName(), false);
-    });
-}
-
-std::optional<QString> TForm1::WriteSetup(const QString& fileName, const SetupRecord& record) {
-    const SetupRecord copy = record;
-    const QString title = "Save " + QFileInfo(fileName).fileName() + " As";
-    const auto chosen = platform_.SaveFileName(this, title, kSetupFileFilter, fileName);
-    if (!chosen) return std::nullopt;
-    WriteSetupFile(LocalPath(*chosen), copy, platform_.Files());
-    return chosen;
-}
-
-bool TForm1::SaveCurrentPage() {
-    TSetup* setup = CurrentSetup();
-    const auto written = WriteSetup(FromLocalPath(setup->FileName), setup->Record);
-    if (written) {
-        setup->FileName = LocalPath(*written);
-        setup->Changed = false;
-        TabControl1->setTabText(CurrentPage(), QFileInfo(*written).fileName());
-        setup->GearboxKind = GearboxKindFromFileName(setup->FileName);
-    }
-    return written.has_value();
-}
-
-bool TForm1::SaveCommand() {
-    EndEdit();
-    if (!CurrentSetup()) return false;
-    bool saved = false;
-    try {
-        saved = SaveCurrentPage();
-    } catch (...) {
-        RenderSheet();
-        throw;
-    }
-    RenderSheet();
-    return saved;
-}
-
-void TForm1::Save1Click() {
-    Guard([this] { SaveCommand(); });
-}
-
-Platform::Answer TForm1::AskToSave(int page) {
-    return platform_.Question(this, "Setup Changed",
-                              "Setup " + PageCaption(page) + " changed - Do you wish to save?");
-}
-
-void TForm1::ClosePage1Click() {
-    Guard([this] {
-        EndEdit();
-        TSetup* setup = CurrentSetup();
-        if (!setup) return;
-        if (setup->Changed) {
-            const auto answer = AskToSave(CurrentPage());
-            if (answer == Platform::Answer::Cancel) return;
-            // A save that is cancelled or fails keeps the page: changes go only when the user
-            // says No.
-            if (answer == Platform::Answer::Yes && !WriteSetup(FromLocalPath(setup->FileName), setup->Record))
-                return;
-        }
-        RemoveCurrentPage();
-        if (PageCount() == 0) {
-            for (QAction* a : {CopyGearbox1, CopyGearbox2, CopyChassis1, CopyChassis2})
-                a->setEnabled(false);
-        }
-        TabControl1Change();
-    });
-}
-
-void TForm1::TabControl1Change() {
-    Guard([this] {
-        EndEdit();
-        if (PageCount() > 0)
-            RenderSheet();
-        else
-            ShowHelpText();
-    });
-}
-
-void TForm1::Exit1Click() {
-    Guard([this] {
-        EndEdit();
-        close();
-    });
-}
 
 void TForm1::About1Click() {
     Guard([this] {
@@ -477,330 +302,12 @@ void TForm1::About1Click() {
     });
 }
 
-void TForm1::KVQDefault1Click() {
-    if (KVQDefault1->isChecked())
-        limits_.SelectLimitTables();
-    else
-        limits_.SelectFileLimits();
-    UpdatePaste();
-}
-
-bool TForm1::ClipboardHasSetup() {
-    if (!platform_.ClipboardHasText()) return false;
-    // The import reads at most so many characters; a huge clipboard is cut before converting.
-    const QByteArray text =
-        platform_.ClipboardText().left(static_cast<qsizetype>(kImportTextLimit)).toLocal8Bit();
-    return import_.Recognise(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
-                             limits_);
-}
-
-void TForm1::UpdatePaste() {
-    Guard([this] { Paste1->setEnabled(ClipboardHasSetup()); });
-}
-
-void TForm1::Copy1Click() {
-    Guard([this] {
-        EndEdit();
-        platform_.SetClipboardText(Memo1->Text());
-    });
-}
-
-void TForm1::Print1Click() {
-    Guard([this] {
-        Memo1Click();
-        QPrinter printer(QPrinter::HighResolution);
-        if (!platform_.PrintDialog(this, printer)) return;
-        const TSetup* setup = CurrentSetup();
-        if (!setup) return;
-        PrintSetup(printer, *setup, font(), palette().color(QPalette::WindowText));
-    });
-}
-
-void TForm1::CopyGearbox1Click(QAction* item) {
-    // Chosen from a menu, the edit is already over; started by a key, an open editor stays open
-    // and its next commit compares with the copied values.
-    Guard([this, item] {
-        const bool gearbox = item->property("Tag").toInt() == 1;
-        CopyDialog->setWindowTitle(gearbox ? "Copy Gearbox" : "Copy Chassis");
-        if (CopyDialog->exec() != QDialog::Accepted || CopyDialog->SourceFile().isEmpty()) return;
-        TSetup* target = CurrentSetup();
-        if (!target) return;
-        const std::string source = LocalPath(CopyDialog->SourceFile());
-        const bool copied = gearbox ? CopyGearboxFromFile(*target, source)
-                                    : CopyChassisFromFile(*target, source);
-        // A source that has gone is a failure to say, not a copy to mark.
-        if (!copied) throw KvqError("Failed to open " + std::string(FileNameOf(source)));
-        target->Changed = true;
-        Normalise(target->Record, limits_);
-        RenderSheet();
-    });
-}
-
-void TForm1::Paste1Click() {
-    Guard([this] {
-        EndEdit();
-        if (!ClipboardHasSetup()) return;
-        auto setup = std::make_unique<TSetup>();
-        setup->Record = import_.CopyImportedRecord();
-        // A vocabulary file can give any number of gears; the window knows four to six.
-        setup->GearboxKind = ClampInt(import_.ImportedGearCount(), 4, 6);
-        setup->Changed = true;
-        Normalise(setup->Record, limits_);
-        AddPage(QString("Import%1").arg(importPageCounter_), std::move(setup));
-        EnablePageCommands(true);
-        RenderSheet();
-        ++importPageCounter_;
-    });
-}
-
-void TForm1::Memo1Click() { EndEdit(); }
-
-void TForm1::Memo1DblClick(QPoint position) {
-    Guard([this, position] {
-        EndEdit();
-        // The pointer has not moved since the first click ended the edit, so the field under it
-        // is looked up afresh: the edit begins where the user double-clicked.
-        Memo1MouseMove(position);
-        TSetup* setup = CurrentSetup();
-        if (!setup || hoverField_ <= 0) return;
-        Memo1->setCursor(Qt::ArrowCursor);
-        editSetup_ = setup;
-        BeginEdit(setup->Record, hoverField_);
-        if (hoverField_ == kToggleField) RenderSheet();
-    });
-}
-
-void TForm1::Memo1MouseMove(QPoint position) {
-    if (!Close1->isEnabled() || EditorVisible()) return;
-    const TSetup* setup = CurrentSetup();
-    if (!setup) return;
-    hoverField_ = FieldAt(position.x(), position.y(), setup->GearboxKind, metrics_, limits_);
-    Memo1->setCursor(hoverField_ > 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
-}
-
-bool TForm1::EditorVisible() const {
-    return SpinEdit1->isVisible() || FSpinEdit1->isVisible() || LSpinEdit1->isVisible();
-}
-
-void TForm1::PlaceEditor(TSpinEditBase* editor, int field) {
-    const SheetCell cell = CellOfField(field, limits_.Tables());
-    editor->setGeometry(cell.Col * metrics_.CharWidth + metrics_.EditorLeftOffset,
-                        cell.Row * metrics_.LineHeight + metrics_.EditorTopOffset,
-                        cell.Width * metrics_.CharWidth + 27, editor->minimumHeight());
-}
-
-namespace {
-
-void ShowAndFocus(QWidget* editor) {
-    editor->show();
-    editor->raise();
-    editor->setFocus();
-}
-
-} // namespace
-
-void TForm1::BeginEdit(SetupRecord& record, int field) {
-    const FieldEntry& entry = FieldTableEntry(field);
-    const LimitTables& tables = limits_.Tables();
-    switch (entry.Kind) {
-    case FieldKind::IntegerField: {
-        const IntegerLimit& row = tables.IntegerRow(entry.Index);
-        PlaceEditor(SpinEdit1, field);
-        SpinEdit1->SetMaxLength(row.Width);
-        SpinEdit1->SetMinValue(row.MinValue);
-        SpinEdit1->SetMaxValue(row.MaxValue);
-        SpinEdit1->SetIncrement(row.Increment);
-        SpinEdit1->SetValue(record.Int(row.Slot));
-        ShowAndFocus(SpinEdit1);
-        break;
-    }
-    case FieldKind::RealField: {
-        const RealLimit& row = tables.RealRow(entry.Index);
-        PlaceEditor(FSpinEdit1, field);
-        FSpinEdit1->SetMaxLength(row.Width);
-        FSpinEdit1->SetMinValue(row.MinValue);
-        FSpinEdit1->SetMaxValue(row.MaxValue);
-        FSpinEdit1->SetIncrement(row.Increment);
-        FSpinEdit1->SetPrecision(row.Precision);
-        // The ramp angle stepping starts after the value is shown, so loading never moves it.
-        FSpinEdit1->setProperty("Tag", 0);
-        FSpinEdit1->SetValue(record.Float(row.Slot));
-        const bool rampAngle = field == kRampAngle1Field || field == kRampAngle2Field;
-        FSpinEdit1->setProperty("Tag", rampAngle && row.Increment == 15.0f ? 1 : 0);
-        ShowAndFocus(FSpinEdit1);
-        break;
-    }
-    case FieldKind::ListField: {
-        const ListLimit& row = tables.ListRow(entry.Index);
-        PlaceEditor(LSpinEdit1, field);
-        const auto [low, high] = ListIndexBounds(row);
-        LSpinEdit1->SetMinIndex(low);
-        LSpinEdit1->SetMaxIndex(high);
-        LSpinEdit1->setProperty("Tag", static_cast<int>(row.Kind));
-        if (row.Kind == ListKind::RampPairList)
-            LSpinEdit1->SetItemIndex(RampPairIndex(record.Float(row.ValueSlot), record.Float(row.IndexSlot)));
-        else
-            LSpinEdit1->SetItemIndex(record.Int(row.IndexSlot));
-        FormatListText(record);
-        ShowAndFocus(LSpinEdit1);
-        break;
-    }
-    case FieldKind::ToggleField:
-        // Flipping the asymmetry is no change to save.
-        record.SetSymmetricFlag(record.SymmetricFlag() == 0 ? 1 : 0);
-        break;
-    }
-}
-
-void TForm1::FormatListText(const SetupRecord& record) {
-    const int index = LSpinEdit1->ItemIndex();
-    std::string text;
-    switch (static_cast<ListKind>(LSpinEdit1->property("Tag").toInt())) {
-    case ListKind::GearList:
-        text = Format("%6.3f", {OverallRatio(ExactRatio(index), record.Get(field::DiffRatio))});
-        break;
-    case ListKind::DiffList:
-        text = Format("%5.3f", {DisplayedRatio(index)});
-        break;
-    case ListKind::RampPairList: {
-        const RampPair pair = RampAnglePair(index);
-        text = Format("%2.0f/%2.0f", {pair.angle1, pair.angle2});
-        break;
-    }
-    }
-    LSpinEdit1->setText(QString::fromStdString(text));
-}
-
-bool TForm1::CommitEdit(SetupRecord& record, int field) {
-    // The value stored is the one the editor shows once left: within its limits and rounded
-    // as shown, however the edit ends.
-    double value = 0;
-    switch (FieldTableEntry(field).Kind) {
-    case FieldKind::IntegerField: value = SpinEdit1->SettledValue(); break;
-    case FieldKind::RealField: value = FSpinEdit1->SettledValue(); break;
-    case FieldKind::ListField: value = LSpinEdit1->ItemIndex(); break;
-    case FieldKind::ToggleField: return false;
-    }
-    return StoreEdit(record, field, value, limits_.Tables());
-}
-
-void TForm1::EndEdit() {
-    // The edit goes into the page it was opened on, whatever has changed the selection since.
-    if (EditorVisible() && editSetup_) {
-        if (CommitEdit(editSetup_->Record, hoverField_)) editSetup_->Changed = true;
-        RenderSheet();
-    }
-    CancelEdit();
-}
-
-void TForm1::CancelEdit() {
-    editSetup_ = nullptr;
-    SpinEdit1->hide();
-    FSpinEdit1->hide();
-    LSpinEdit1->hide();
-    TabControl1->setFocus();
-}
-
-void TForm1::SpinEdit1Change() {
-    // The number stands right-aligned in its field; blanks typed before it do not count.
-    const QString digits = SpinEdit1->text().trimmed();
-    const QString justified = JustifyRight(digits, SpinEdit1->MaxLength());
-    if (justified != SpinEdit1->text()) SpinEdit1->setText(justified);
-}
-
-void TForm1::FSpinEdit1Change() {
-    // Ramp angles walk 30, 45, 60, 85 and back while the step is 15.
-    if (FSpinEdit1->property("Tag").toInt() != 1) return;
-    const float value = FSpinEdit1->Value();
-    if (value == 75.0f) {
-        FSpinEdit1->SetValue(85.0f);
-        FSpinEdit1->SetIncrement(25.0f);
-    } else if (value == 35.0f) {
-        FSpinEdit1->SetValue(45.0f);
-        FSpinEdit1->SetIncrement(15.0f);
-    } else if (value == 70.0f) {
-        FSpinEdit1->SetValue(60.0f);
-    }
-}
-
-void TForm1::LSpinEdit1Change() {
-    if (editSetup_) FormatListText(editSetup_->Record);
-}
-
-bool TForm1::FormCloseQuery() {
-    // However the window is asked to close, an open edit goes into its own page before any
-    // question about that page.
-    EndEdit();
-    for (int page = 0; page < PageCount(); ++page) {
-        SelectPage(page);
-        if (!pages_[static_cast<std::size_t>(page)]->Changed) continue;
-        if (!SaveBeforeClosing(page)) {
-            // The page asked about stays in front, and everything acts on what it shows.
-            RenderSheet();
-            return false;
-        }
-    }
-    while (PageCount() > 0) {
-        SelectPage(0);
-        RemoveCurrentPage();
-    }
-    return true;
-}
-
-bool TForm1::SaveBeforeClosing(int page) {
-    switch (AskToSave(page)) {
-    case Platform::Answer::Cancel:
-        return false;
-    case Platform::Answer::Yes: {
-        // As on Close page, the window stays open when the setup was not written.
-        bool saved = false;
-        Guard([&] { saved = SaveCommand(); });
-        return saved;
-    }
-    case Platform::Answer::No:
-        break;
-    }
-    return true;
-}
-
-void TForm1::FormClose() {
-    import_.FreeVocabularies();
-    IniOut1->SaveSettings();
-}
-
-namespace {
-
-// The files of a drop that can be setups: local files that are not folders, in the order given.
-QStringList DroppedFiles(const QMimeData* data) {
-    QStringList files;
-    if (!data || !data->hasUrls()) return files;
-    for (const QUrl& url : data->urls()) {
-        if (!url.isLocalFile()) continue;
-        const QString path = url.toLocalFile();
-        if (!QFileInfo(path).isDir()) files << path;
-    }
-    return files;
-}
-
-} // namespace
-
-void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-    if (!DroppedFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
-}
-
-void TForm1::dropEvent(QDropEvent* event) {
-    const QStringList files = DroppedFiles(event->mimeData());
-    if (files.isEmpty()) return;
-    event->acceptProposedAction();
-    // As Open: the edit ends first, then each file opens on a page of its own.
-    Memo1Click();
-    for (const QString& path : files) Guard([&] { OpenSetupFile(path, false); });
-}
 
 void TForm1::mousePressEvent(QMouseEvent* event) {
     Memo1Click();
     QMainWindow::mousePressEvent(event);
 }
+
 
 void TForm1::closeEvent(QCloseEvent* event) {
     if (!FormCloseQuery()) {
@@ -810,6 +317,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     FormClose();
     event->accept();
 }
+
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == TabControl1 && event->type() == QEvent::MouseButtonPress) {
@@ -843,9 +351,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
+
 bool TForm1::IsEditor(const QObject* object) const {
     return object == SpinEdit1 || object == FSpinEdit1 || object == LSpinEdit1;
 }
+
 
 void TForm1::FormKeyDown(QKeyEvent* event) {
     switch (event->key()) {
@@ -860,6 +370,7 @@ void TForm1::FormKeyDown(QKeyEvent* event) {
         break;
     }
 }
+
 
 bool TForm1::FormKeyPress(QKeyEvent* event) {
     if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;

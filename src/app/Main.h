@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <exception>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -29,7 +30,9 @@ class TSpinEdit;
 class TSpinEditBase;
 
 // The main window: one page per open setup on the page strip, the sheet of the page in front,
-// the menus and the command letters.
+// the menus and the command letters. Its members are defined by job: Main.cpp builds the window
+// and reads its keys, MainPages.cpp keeps pages and files, MainEditing.cpp edits in place and
+// MainTransfer.cpp holds the commands that move setups.
 class TForm1 : public QMainWindow {
     Q_OBJECT
     Q_PROPERTY(int Top READ Top WRITE SetTop)
@@ -93,7 +96,8 @@ private:
     void BuildMenus();
     void BuildEditors();
     void BuildComponents();
-    void PlaceEditor(TSpinEditBase* editor, int field);
+    // Places the editor over the cell and gives it the focus.
+    void PlaceEditor(TSpinEditBase* editor, const SheetCell& cell);
     void FormCreate();
     void FormKeyDown(QKeyEvent* event);
     // Runs the command of a command letter; true when it ran one.
@@ -105,7 +109,14 @@ private:
     bool SaveBeforeClosing(int page);
     void FormClose();
 
-    template <typename F> void Guard(F&& work);
+    // Runs work and shows its failure in the error box: no exception leaves a handler.
+    template <typename F> void Guard(F&& work) {
+        try {
+            work();
+        } catch (const std::exception& e) {
+            ShowError(QString::fromStdString(e.what()));
+        }
+    }
     void ShowError(const QString& message);
 
     TSetup* CurrentSetup();

@@ -3,6 +3,7 @@
 #include "app/TextFormat.h"
 #include "app/Utils.h"
 #include "setup/GearTables.h"
+#include "setup/Sheet.h"
 
 #include <algorithm>
 #include <cctype>
@@ -22,20 +23,6 @@ using enum ListKind;
 std::pair<int, int> TableRange(ListKind kind) {
     if (kind == RampPairList) return {1, kRampPairCount};
     return {0, kGearRatioCount - 1};
-}
-
-// What an edit stores is what normalising keeps: the value within the limits in force, and with
-// equal limits that one value, although the editors themselves do not clamp then.
-int SettledListIndex(const ListLimit& row, std::int32_t index) {
-    const auto [low, high] = ListIndexBounds(row);
-    return ClampInt(index, low, high);
-}
-
-template <typename T> T SettledValue(T value, T low, T high) {
-    if constexpr (std::is_same_v<T, float>)
-        return ClampFloat(value, low, high);
-    else
-        return ClampInt(value, low, high);
 }
 
 template <typename T> T ValueAt(const SetupRecord& record, int slot) {
@@ -95,26 +82,16 @@ std::optional<int> EditingField(const LayoutEntry& entry, const CurrentLimits& l
     if (entry.encoding != Encoding::Int32 && entry.encoding != Encoding::Float32)
         return std::nullopt;
     const int slot = entry.Slot();
-    const LimitTables& tables = limits.Tables();
     for (int field = 1; field <= kFieldCount; ++field) {
         if (field == kRampPairField && !limits.BuiltInInForce()) continue;
-        const FieldEntry& e = FieldTableEntry(field);
-        switch (e.Kind) {
-        case IntegerField:
-            if (tables.IntegerRow(e.Index).Slot == slot) return field;
-            break;
-        case RealField:
-            if (tables.RealRow(e.Index).Slot == slot) return field;
-            break;
-        case ListField: {
-            const ListLimit& row = tables.ListRow(e.Index);
-            if (row.IndexSlot == slot || (row.Kind == RampPairList && row.ValueSlot == slot))
-                return field;
-            break;
-        }
-        case ToggleField:
-            break;
-        }
+        const bool writes = VisitField(
+            field, limits.Tables(),
+            Overloaded{[&](const ListLimit& row) {
+                           return row.IndexSlot == slot || (row.Kind == RampPairList && row.ValueSlot == slot);
+                       },
+                       [](ToggleRow) { return false; },
+                       [&](const auto& row) { return row.Slot == slot; }});
+        if (writes) return field;
     }
     return std::nullopt;
 }
@@ -138,46 +115,97 @@ std::pair<int, int> ListIndexBounds(const ListLimit& row) {
 }
 
 bool StoreEdit(SetupRecord& record, int field, double value, const LimitTables& tables) {
-    const FieldEntry& entry = FieldTableEntry(field);
-    switch (entry.Kind) {
-    case IntegerField: {
-        const IntegerLimit& row = tables.IntegerRow(entry.Index);
-        return StoreWithPartner(record, SettledValue(ToInt32(value), row.MinValue, row.MaxValue),
-                                row.Slot, row.PartnerSlot);
+    // What an edit stores is what normalising keeps: the value within the limits in force, and
+    // with equal limits that one value, although the editors themselves do not clamp then.
+    return VisitField(
+        field, tables,
+        Overloaded{
+            [&](const IntegerLimit& row) {
+                return StoreWithPartner(record, ClampInt(ToInt32(value), row.MinValue, row.MaxValue),
+                                        row.Slot, row.PartnerSlot);
+            },
+            [&](const RealLimit& row) {
+                const float settled = ClampFloat(ToSingle(value), row.MinValue, row.MaxValue);
+                // A zero is stored without its sign, so the sheet shows none.
+                return StoreWithPartner(record, settled == 0.0f ? 0.0f : settled, row.Slot,
+                                        row.PartnerSlot);
+            },
+            [&](const ListLimit& row) {
+                const auto [low, high] = ListIndexBounds(row);
+                const int index = ClampInt(ToInt32(value), low, high);
+                if (row.Kind == RampPairList) {
+                    const RampPair pair = RampAnglePair(index);
+                    if (pair.angle1 == record.Float(row.ValueSlot) &&
+                        pair.angle2 == record.Float(row.IndexSlot))
+                        return false;
+                    record.SetFloat(row.ValueSlot, pair.angle1);
+                    record.SetFloat(row.IndexSlot, pair.angle2);
+                    return true;
+                }
+                // The ratio is written with a new index only, as the list editor does.
+                if (index == record.Int(row.IndexSlot)) return false;
+                record.SetInt(row.IndexSlot, index);
+                record.SetFloat(row.ValueSlot, ExactRatio(index));
+                return true;
+            },
+            [&](ToggleRow) {
+                const auto flag = static_cast<std::uint8_t>(ClampInt(ToInt32(value), 0, 1));
+                if (flag == record.SymmetricFlag()) return false;
+                record.SetSymmetricFlag(flag);
+                return true;
+            },
+        });
+}
+
+EditorDescription DescribeEditor(int field, const SetupRecord& record, const LimitTables& tables) {
+    const SheetCell cell = CellOfField(field, tables);
+    return VisitField(
+        field, tables,
+        Overloaded{
+            [&](const IntegerLimit& row) {
+                return EditorDescription{.Kind = IntegerField, .Cell = cell, .MinValue = double(row.MinValue),
+                                         .MaxValue = double(row.MaxValue),
+                                         .Increment = double(row.Increment),
+                                         .Value = double(record.Int(row.Slot))};
+            },
+            [&](const RealLimit& row) {
+                const bool rampAngle = field == kRampAngle1Field || field == kRampAngle2Field;
+                return EditorDescription{.Kind = RealField, .Cell = cell, .MinValue = row.MinValue,
+                                         .MaxValue = row.MaxValue, .Increment = row.Increment,
+                                         .Precision = row.Precision,
+                                         .Value = record.Float(row.Slot),
+                                         .RampAngleSteps = rampAngle && row.Increment == 15.0f};
+            },
+            [&](const ListLimit& row) {
+                const auto [low, high] = ListIndexBounds(row);
+                const int index = row.Kind == RampPairList
+                                      ? RampPairIndex(record.Float(row.ValueSlot), record.Float(row.IndexSlot))
+                                      : record.Int(row.IndexSlot);
+                return EditorDescription{.Kind = ListField, .Cell = cell, .MinValue = double(low),
+                                         .MaxValue = double(high), .Value = double(index),
+                                         .List = row.Kind};
+            },
+            [&](ToggleRow) { return EditorDescription{.Kind = ToggleField, .Cell = cell}; },
+        });
+}
+
+std::string ListItemText(ListKind kind, int index, const SetupRecord& record) {
+    switch (kind) {
+    case GearList: return GearText(ExactRatio(index), record.Get(field::DiffRatio));
+    case DiffList: return DiffText(DisplayedRatio(index));
+    case RampPairList: {
+        const RampPair pair = RampAnglePair(index);
+        return RampAnglesText(pair.angle1, pair.angle2);
     }
-    case RealField: {
-        const RealLimit& row = tables.RealRow(entry.Index);
-        const float settled = SettledValue(ToSingle(value), row.MinValue, row.MaxValue);
-        // A zero is stored without its sign, so the sheet shows none.
-        return StoreWithPartner(record, settled == 0.0f ? 0.0f : settled, row.Slot,
-                                row.PartnerSlot);
     }
-    case ListField: {
-        const ListLimit& row = tables.ListRow(entry.Index);
-        const int index = SettledListIndex(row, ToInt32(value));
-        if (row.Kind == RampPairList) {
-            const RampPair pair = RampAnglePair(index);
-            if (pair.angle1 == record.Float(row.ValueSlot) &&
-                pair.angle2 == record.Float(row.IndexSlot))
-                return false;
-            record.SetFloat(row.ValueSlot, pair.angle1);
-            record.SetFloat(row.IndexSlot, pair.angle2);
-            return true;
-        }
-        // The ratio is written with a new index only, as the list editor does.
-        if (index == record.Int(row.IndexSlot)) return false;
-        record.SetInt(row.IndexSlot, index);
-        record.SetFloat(row.ValueSlot, ExactRatio(index));
-        return true;
-    }
-    case ToggleField: {
-        const auto flag = static_cast<std::uint8_t>(ClampInt(ToInt32(value), 0, 1));
-        if (flag == record.SymmetricFlag()) return false;
-        record.SetSymmetricFlag(flag);
-        return true;
-    }
-    }
-    return false;
+    return {};
+}
+
+RampAngleStop RampAngleStep(float value, float increment) {
+    if (value == 75.0f) return {85.0f, 25.0f};
+    if (value == 35.0f) return {45.0f, 15.0f};
+    if (value == 70.0f) return {60.0f, increment};
+    return {value, increment};
 }
 
 bool SetNamedField(SetupRecord& record, std::string_view name, std::string_view text,

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "app/Utils.h"
 #include "edit/FieldTable.h"
 
+#include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -21,6 +24,46 @@ namespace kvq {
 // a gear or differential index that differs goes with the exact table ratio; a ramp angle pair
 // writes both angles. Returns true when the record changed.
 bool StoreEdit(SetupRecord& record, int field, double value, const LimitTables& tables);
+
+// The editors' own clamp: equal limits switch it off, so the editor holds any value.
+template <typename T> [[nodiscard]] constexpr T EditorClamp(T value, T low, T high) {
+    if (low == high) return value;
+    if constexpr (std::is_floating_point_v<T>)
+        return ClampFloat(value, low, high);
+    else
+        return ClampInt(value, low, high);
+}
+
+// What the editor of a field shows when it opens on a record: its kind, the cell it covers, its
+// limits (the first and last index for a list), step and decimals, and the value or index it
+// starts with.
+struct EditorDescription {
+    FieldKind Kind;
+    SheetCell Cell;
+    double MinValue = 0, MaxValue = 0, Increment = 1;
+    int Precision = 0;
+    double Value = 0;
+    ListKind List = ListKind::GearList;
+    // A single ramp angle whose step is 15 walks 30, 45, 60 and 85 (RampAngleStep).
+    bool RampAngleSteps = false;
+    friend bool operator==(const EditorDescription&, const EditorDescription&) = default;
+};
+[[nodiscard]] EditorDescription DescribeEditor(int field, const SetupRecord& record,
+                                               const LimitTables& tables);
+
+// The list editor's text of entry index, as the sheet shows that value: a gear's overall ratio
+// with the record's differential ratio, a differential ratio, or a ramp angle pair.
+[[nodiscard]] std::string ListItemText(ListKind kind, int index, const SetupRecord& record);
+
+// Where a step of the ramp angle editor lands: 75 becomes 85 with the step 25, 35 becomes 45
+// with the step 15 again, 70 becomes 60; any other value stays. With the built-in limits 30..85
+// and step 15 the editor so walks 30, 45, 60, 85 and back.
+struct RampAngleStop {
+    float Value;
+    float Increment;
+    friend bool operator==(const RampAngleStop&, const RampAngleStop&) = default;
+};
+[[nodiscard]] RampAngleStop RampAngleStep(float value, float increment);
 
 // Sets the record field of that name (in any case) from its text, as an edit of the field that
 // shows it would, under the limits in force: GearIndex1..6 and DiffIndex take a table index; a

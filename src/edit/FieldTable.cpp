@@ -99,24 +99,9 @@ const FieldEntry& FieldTableEntry(int field) {
 const LimitTables& BuiltInLimits() { return kBuiltIn; }
 
 SheetCell CellOfField(int field, const LimitTables& tables) {
-    const FieldEntry& entry = FieldTableEntry(field);
-    switch (entry.Kind) {
-    case IntegerField: {
-        const auto& r = tables.IntegerRow(entry.Index);
-        return {r.Row, r.Col, r.Width};
-    }
-    case RealField: {
-        const auto& r = tables.RealRow(entry.Index);
-        return {r.Row, r.Col, r.Width};
-    }
-    case ListField: {
-        const auto& r = tables.ListRow(entry.Index);
-        return {r.Row, r.Col, r.Width};
-    }
-    case ToggleField:
-        break;
-    }
-    return kToggleCell;
+    return VisitField(field, tables,
+                      Overloaded{[](ToggleRow) { return kToggleCell; },
+                                 [](const auto& row) { return SheetCell{row.Row, row.Col, row.Width}; }});
 }
 
 int FieldAt(int x, int y, int gearboxKind, const CellMetrics& metrics, const CurrentLimits& limits) {
@@ -135,40 +120,34 @@ int FieldAt(int x, int y, int gearboxKind, const CellMetrics& metrics, const Cur
 }
 
 void Normalise(SetupRecord& record, const CurrentLimits& limits) {
-    const LimitTables& tables = limits.Tables();
     for (int field = 1; field <= kFieldCount; ++field) {
-        const FieldEntry& entry = FieldTableEntry(field);
-        switch (entry.Kind) {
-        case IntegerField: {
-            const auto& r = tables.IntegerRow(entry.Index);
-            record.SetInt(r.Slot, ClampInt(record.Int(r.Slot), r.MinValue, r.MaxValue));
-            break;
-        }
-        case RealField: {
-            const auto& r = tables.RealRow(entry.Index);
-            record.SetFloat(r.Slot, ClampFloat(record.Float(r.Slot), r.MinValue, r.MaxValue));
-            break;
-        }
-        case ListField: {
-            const auto& r = tables.ListRow(entry.Index);
-            if (r.Kind == RampPairList) {
-                if (!limits.BuiltInInForce()) break;
-                const RampPair pair =
-                    RampAnglePair(RampPairIndex(record.Float(r.ValueSlot), record.Float(r.IndexSlot)));
-                record.SetFloat(r.ValueSlot, pair.angle1);
-                record.SetFloat(r.IndexSlot, pair.angle2);
-                break;
-            }
-            // Bounds from a limits file may reach beyond the table; the index never does.
-            const int index = ClampInt(record.Int(r.IndexSlot), ClampGearIndex(r.MinIndex),
-                                       ClampGearIndex(r.MaxIndex));
-            record.SetInt(r.IndexSlot, index);
-            record.SetFloat(r.ValueSlot, ExactRatio(index));
-            break;
-        }
-        case ToggleField:
-            break;
-        }
+        VisitField(field, limits.Tables(),
+                   Overloaded{
+                       [&](const IntegerLimit& r) {
+                           record.SetInt(r.Slot, ClampInt(record.Int(r.Slot), r.MinValue, r.MaxValue));
+                       },
+                       [&](const RealLimit& r) {
+                           record.SetFloat(r.Slot,
+                                           ClampFloat(record.Float(r.Slot), r.MinValue, r.MaxValue));
+                       },
+                       [&](const ListLimit& r) {
+                           if (r.Kind == RampPairList) {
+                               if (!limits.BuiltInInForce()) return;
+                               const RampPair pair = RampAnglePair(
+                                   RampPairIndex(record.Float(r.ValueSlot), record.Float(r.IndexSlot)));
+                               record.SetFloat(r.ValueSlot, pair.angle1);
+                               record.SetFloat(r.IndexSlot, pair.angle2);
+                               return;
+                           }
+                           // Bounds from a limits file may reach beyond the table; the index never
+                           // does.
+                           const int index = ClampInt(record.Int(r.IndexSlot), ClampGearIndex(r.MinIndex),
+                                                      ClampGearIndex(r.MaxIndex));
+                           record.SetInt(r.IndexSlot, index);
+                           record.SetFloat(r.ValueSlot, ExactRatio(index));
+                       },
+                       [](ToggleRow) {},
+                   });
     }
 }
 

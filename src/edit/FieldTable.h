@@ -44,6 +44,7 @@ struct ListLimit {
 // Where a value stands on the sheet: line, first column and printed width.
 struct SheetCell {
     std::int32_t Row, Col, Width;
+    friend bool operator==(const SheetCell&, const SheetCell&) = default;
 };
 
 inline constexpr int kFieldCount = 45;
@@ -82,6 +83,28 @@ private:
 
 // Field 1..45 of the editable field table.
 [[nodiscard]] const FieldEntry& FieldTableEntry(int field);
+
+// What a visit of the toggle field gets: it has no row in the limit tables.
+struct ToggleRow {};
+
+// The one dispatch on a field's kind: calls visit with the field's row of the tables, an
+// IntegerLimit, RealLimit or ListLimit (modifiable where the tables are), or a ToggleRow.
+template <typename Tables, typename Visitor>
+decltype(auto) VisitField(int field, Tables& tables, Visitor&& visit) {
+    const FieldEntry& entry = FieldTableEntry(field);
+    switch (entry.Kind) {
+    case FieldKind::IntegerField: return visit(tables.IntegerRow(entry.Index));
+    case FieldKind::RealField: return visit(tables.RealRow(entry.Index));
+    case FieldKind::ListField: return visit(tables.ListRow(entry.Index));
+    case FieldKind::ToggleField: break;
+    }
+    return visit(ToggleRow{});
+}
+
+// Lambdas joined into one visitor, each taking the rows it names.
+template <typename... F> struct Overloaded : F... {
+    using F::operator()...;
+};
 
 // The limits built into the program; they never change.
 [[nodiscard]] const LimitTables& BuiltInLimits();

@@ -1,11 +1,11 @@
 #include "edit/LSpin.h"
 
-#include "app/Utils.h"
+#include "edit/FieldEdit.h"
 
 namespace kvq {
 
 void TLSpinEdit::SetItemIndex(int index) {
-    itemIndex_ = minIndex_ == maxIndex_ ? index : ClampInt(index, minIndex_, maxIndex_);
+    itemIndex_ = EditorClamp(index, minIndex_, maxIndex_);
 }
 
 void TLSpinEdit::StepUp() {

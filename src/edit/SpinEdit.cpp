@@ -2,6 +2,7 @@
 
 #include "app/TextFormat.h"
 #include "app/Utils.h"
+#include "edit/FieldEdit.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -270,11 +271,7 @@ template <typename T> void TNumberSpinEdit<T>::focusOutEvent(QFocusEvent* event)
 }
 
 template <typename T> T TNumberSpinEdit<T>::Clamp(T value) const {
-    if (minValue_ == maxValue_) return value;
-    if constexpr (std::is_same_v<T, float>)
-        return ClampFloat(value, minValue_, maxValue_);
-    else
-        return ClampInt(value, minValue_, maxValue_);
+    return EditorClamp(value, minValue_, maxValue_);
 }
 
 template <typename T> void TNumberSpinEdit<T>::Step(int direction) {

@@ -21,10 +21,20 @@ double OverallRatio(float gearRatio, float diffRatio) {
     return static_cast<double>(gearRatio) * static_cast<double>(diffRatio);
 }
 
+std::string GearText(float gearRatio, float diffRatio) {
+    return Format("%6.3f", {OverallRatio(gearRatio, diffRatio)});
+}
+
+std::string DiffText(float diffRatio) { return Format("%5.3f", {diffRatio}); }
+
+std::string RampAnglesText(float angle1, float angle2) {
+    return Format("%2.0f/%2.0f", {angle1, angle2});
+}
+
 std::vector<std::string> SheetLines(const SetupRecord& r, int gearboxKind) {
     using namespace field;
     const float diff = r.Get(DiffRatio);
-    auto overall = [&](FloatSlot gear) { return OverallRatio(r.Get(gear), diff); };
+    auto overall = [&](FloatSlot gear) { return GearText(r.Get(gear), diff); };
 
     std::vector<std::string> lines;
     lines.reserve(kSheetLineCount);
@@ -37,29 +47,29 @@ std::vector<std::string> SheetLines(const SetupRecord& r, int gearboxKind) {
                            {r.Get(WheelRateFL), r.Get(WheelRateFR)}));
     lines.push_back(Format("      %d           Bump             %d       Transmission Ratios",
                            {r.Get(BumpFL), r.Get(BumpFR)}));
-    lines.push_back(Format("      %d          Rebound           %d       1st Gear: %6.3f:1",
+    lines.push_back(Format("      %d          Rebound           %d       1st Gear: %s:1",
                            {r.Get(ReboundFL), r.Get(ReboundFR), overall(GearRatio1)}));
-    lines.push_back(Format("   %5.2f      Camber (deg)      %5.2f      2nd Gear: %6.3f:1",
+    lines.push_back(Format("   %5.2f      Camber (deg)      %5.2f      2nd Gear: %s:1",
                            {r.Get(CamberFL), r.Get(CamberFR), overall(GearRatio2)}));
-    lines.push_back(Format("    %4.2f    Bump Rubber (in)     %4.2f      3rd Gear: %6.3f:1",
+    lines.push_back(Format("    %4.2f    Bump Rubber (in)     %4.2f      3rd Gear: %s:1",
                            {r.Get(BumpRubberFL), r.Get(BumpRubberFR), overall(GearRatio3)}));
-    lines.push_back(Format("                                           4th Gear: %6.3f:1",
+    lines.push_back(Format("                                           4th Gear: %s:1",
                            {overall(GearRatio4)}));
     if (gearboxKind >= 5)
-        lines.push_back(Format("    Toe-in:             %6.3f in          5th Gear: %6.3f:1",
+        lines.push_back(Format("    Toe-in:             %6.3f in          5th Gear: %s:1",
                                {r.Get(ToeInFront), overall(GearRatio5)}));
     else
         lines.push_back(Format("    Toe-in:             %6.3f in", {r.Get(ToeInFront)}));
     if (gearboxKind >= 6)
-        lines.push_back(Format("    Roll Bar Stiffness:  %3.0f lbs/in        6th Gear: %6.3f:1",
+        lines.push_back(Format("    Roll Bar Stiffness:  %3.0f lbs/in        6th Gear: %s:1",
                                {r.Get(RollBarFront), overall(GearRatio6)}));
     else
         lines.push_back(Format("    Roll Bar Stiffness:  %3.0f lbs/in", {r.Get(RollBarFront)}));
     lines.push_back(Format("    Static Ride Height:  %4.2f in", {r.Get(RideHeightFront)}));
-    lines.push_back(Format("    Front Brake Bias:   %3d%%               Diff Ratio:  %5.3f:1",
-                           {r.Get(FrontBrakeBias), diff}));
-    lines.push_back(Format("    Toe-in:             %6.3f in          Ramp Angles: %2.0f/%2.0f",
-                           {r.Get(ToeInRear), r.Get(RampAngle1), r.Get(RampAngle2)}));
+    lines.push_back(Format("    Front Brake Bias:   %3d%%               Diff Ratio:  %s:1",
+                           {r.Get(FrontBrakeBias), DiffText(diff)}));
+    lines.push_back(Format("    Toe-in:             %6.3f in          Ramp Angles: %s",
+                           {r.Get(ToeInRear), RampAnglesText(r.Get(RampAngle1), r.Get(RampAngle2))}));
     lines.push_back(Format("    Roll Bar Stiffness:  %3.0f lb/in         Clutches:    %d",
                            {r.Get(RollBarRear), r.Get(Clutches)}));
     lines.push_back(Format("    Static Ride Height:  %4.2f in", {r.Get(RideHeightRear)}));

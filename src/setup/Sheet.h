@@ -23,4 +23,10 @@ inline constexpr int kSheetLineCount = 25;
 // The overall ratio of a gear, gear ratio times differential ratio, multiplied in double.
 [[nodiscard]] double OverallRatio(float gearRatio, float diffRatio);
 
+// The sheet's texts of the values the list editor offers, which shows them alike: a gear's
+// overall ratio, the differential ratio and the ramp angle pair.
+[[nodiscard]] std::string GearText(float gearRatio, float diffRatio);
+[[nodiscard]] std::string DiffText(float diffRatio);
+[[nodiscard]] std::string RampAnglesText(float angle1, float angle2);
+
 } // namespace kvq

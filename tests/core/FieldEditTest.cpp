@@ -202,6 +202,50 @@ TEST(ListIndexBoundsTest, BoundsStayWithinTheirTable) {
     EXPECT_EQ(ListIndexBounds(BuiltInLimits().ListRow(2)), (std::pair{10, 24}));
 }
 
+// The editor a double click opens: where it stands, what it allows and what it starts with.
+TEST(EditorTest, DescribesEachKindOfField) {
+    using enum FieldKind;
+    const SetupRecord record = Base();
+    const LimitTables fileTables = FileLimits("44,30,85,5\n").Tables();
+    struct Row {
+        const char* what;
+        int field;
+        const LimitTables* tables;
+        EditorDescription expected;
+    };
+    const Row rows[] = {
+        {"a real", 1, &BuiltInLimits(), {RealField, {1, 59, 2}, 7, 20, 1, 0, 16}},
+        {"a real with decimals", 12, &BuiltInLimits(), {RealField, {6, 3, 5}, -5, 2, 0.25, 2, -0.75}},
+        {"an integer", 7, &BuiltInLimits(), {IntegerField, {4, 6, 1}, 1, 5, 1, 0, 2}},
+        {"a gear list", 11, &BuiltInLimits(), {ListField, {5, 53, 6}, 0, 9, 1, 0, 6, ListKind::GearList}},
+        {"the differential list", 25, &BuiltInLimits(),
+         {ListField, {12, 56, 5}, 86, 89, 1, 0, 89, ListKind::DiffList}},
+        {"the ramp pair list", 27, &BuiltInLimits(),
+         {ListField, {13, 56, 5}, 1, 16, 1, 0, 4, ListKind::RampPairList}},
+        {"a ramp angle stepping by 15", 44, &BuiltInLimits(),
+         {RealField, {13, 56, 2}, 30, 85, 15, 0, 85, ListKind::GearList, true}},
+        {"a ramp angle with another step", 44, &fileTables, {RealField, {13, 56, 2}, 30, 85, 5, 0, 85}},
+        {"the toggle", 43, &BuiltInLimits(), {ToggleField, {22, 57, 1}}},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(DescribeEditor(row.field, record, *row.tables), row.expected) << row.what;
+}
+
+TEST(EditorTest, ListTextsAreTheSheetsAndRampAnglesStepOverTheGaps) {
+    const SetupRecord record = Base();
+    EXPECT_EQ(ListItemText(ListKind::GearList, 6, record), " 7.853") << "times the differential";
+    EXPECT_EQ(ListItemText(ListKind::DiffList, 89, record), "3.100");
+    EXPECT_EQ(ListItemText(ListKind::RampPairList, 4, record), "85/30");
+    EXPECT_EQ(ListItemText(ListKind::RampPairList, 5, record), "30/45");
+
+    const std::pair<RampAngleStop, RampAngleStop> steps[] = {
+        {{75, 15}, {85, 25}}, {{35, 25}, {45, 15}}, {{70, 25}, {60, 25}},
+        {{60, 15}, {60, 15}}, {{85, 25}, {85, 25}}, {{30, 15}, {30, 15}},
+    };
+    for (const auto& [from, to] : steps)
+        EXPECT_EQ(RampAngleStep(from.Value, from.Increment), to) << from.Value;
+}
+
 TEST(SettableFieldNamesTest, EveryEditedFieldInFileOrder) {
     const std::set<std::string_view> noEdit = {
         "Magic",         "Reserved04",    "Reserved08",  "GearboxData12",

@@ -1,0 +1,285 @@
+// The main window's pages and files: the page list, open, save, close page, the close query of
+// the window, and setup files dropped on it.
+#include "app/Main.h"
+
+#include "app/LocalPath.h"
+#include "app/OpenDialog.h"
+#include "app/SheetView.h"
+#include "app/Utils.h"
+#include "settings/IniOut.h"
+#include "setup/Sheet.h"
+
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QSignalBlocker>
+#include <QTabBar>
+#include <QUrl>
+
+namespace kvq {
+
+
+QString TForm1::PageCaption(int page) const { return TabControl1->tabText(page); }
+
+
+int TForm1::CurrentPage() const { return TabControl1->currentIndex(); }
+
+
+TSetup* TForm1::CurrentSetup() {
+    const int page = CurrentPage();
+    return page >= 0 && page < PageCount() ? pages_[static_cast<std::size_t>(page)].get() : nullptr;
+}
+
+
+void TForm1::SelectPage(int page) {
+    // A page chosen by the program renders nothing by itself.
+    const QSignalBlocker blocker(TabControl1);
+    TabControl1->setCurrentIndex(page);
+}
+
+
+void TForm1::AddPage(const QString& caption, std::unique_ptr<TSetup> setup) {
+    pages_.push_back(std::move(setup));
+    {
+        const QSignalBlocker blocker(TabControl1);
+        TabControl1->addTab(caption);
+    }
+    SelectPage(PageCount() - 1);
+}
+
+
+void TForm1::RemoveCurrentPage() {
+    const int page = CurrentPage();
+    if (pages_[static_cast<std::size_t>(page)].get() == editSetup_) CancelEdit();
+    {
+        const QSignalBlocker blocker(TabControl1);
+        TabControl1->removeTab(page);
+    }
+    pages_.erase(pages_.begin() + page);
+    // With the selected page gone, the first one comes to the front.
+    if (PageCount() > 0) SelectPage(0);
+}
+
+
+void TForm1::EnablePageCommands(bool enabled) {
+    for (QAction* a : {Close1, ClosePage1, Print1, Copy1, CopyGearbox1, CopyGearbox2, CopyChassis1,
+                       CopyChassis2})
+        a->setEnabled(enabled);
+}
+
+
+void TForm1::RenderSheet() {
+    const TSetup* setup = CurrentSetup();
+    if (!setup) return;
+    Memo1->SetLines(SheetLines(*setup));
+    Save1->setEnabled(setup->Changed);
+}
+
+
+void TForm1::ShowHelpText() {
+    Memo1->Clear();
+    for (QAction* a : {Copy1, Print1, Close1, ClosePage1, Save1}) a->setEnabled(false);
+    Memo1->setCursor(Qt::ArrowCursor);
+    const QString path = ProgramFolder() + "/Help.txt";
+    Memo1->SetLines(ReadTextLines(LocalPath(path)));
+}
+
+
+void TForm1::OpenSetupFile(const QString& path, bool reportMissing) {
+    auto setup = std::make_unique<TSetup>();
+    if (!LoadSetup(*setup, LocalPath(path))) {
+        if (reportMissing) throw KvqError(path.toStdString() + ": file not found");
+        return;
+    }
+    Normalise(setup->Record, limits_);
+    AddPage(QFileInfo(path).fileName(), std::move(setup));
+    EnablePageCommands(true);
+    Save1->setEnabled(false);
+    RenderSheet();
+}
+
+
+void TForm1::OpenFiles(const QStringList& paths) {
+    for (const QString& path : paths) Guard([&] { OpenSetupFile(path, true); });
+}
+
+
+void TForm1::Open1Click() {
+    Guard([this] {
+        EndEdit();
+        if (!OpenDialog1->Execute()) return;
+        OpenSetupFile(OpenDialog1->FileName(), false);
+    });
+}
+
+
+std::optional<QString> TForm1::WriteSetup(const QString& fileName, const SetupRecord& record) {
+    const SetupRecord copy = record;
+    const QString title = "Save " + QFileInfo(fileName).fileName() + " As";
+    const auto chosen = platform_.SaveFileName(this, title, kSetupFileFilter, fileName);
+    if (!chosen) return std::nullopt;
+    WriteSetupFile(LocalPath(*chosen), copy, platform_.Files());
+    return chosen;
+}
+
+
+bool TForm1::SaveCurrentPage() {
+    TSetup* setup = CurrentSetup();
+    const auto written = WriteSetup(FromLocalPath(setup->FileName), setup->Record);
+    if (written) {
+        setup->FileName = LocalPath(*written);
+        setup->Changed = false;
+        TabControl1->setTabText(CurrentPage(), QFileInfo(*written).fileName());
+        setup->GearboxKind = GearboxKindFromFileName(setup->FileName);
+    }
+    return written.has_value();
+}
+
+
+bool TForm1::SaveCommand() {
+    EndEdit();
+    if (!CurrentSetup()) return false;
+    bool saved = false;
+    try {
+        saved = SaveCurrentPage();
+    } catch (...) {
+        RenderSheet();
+        throw;
+    }
+    RenderSheet();
+    return saved;
+}
+
+
+void TForm1::Save1Click() {
+    Guard([this] { SaveCommand(); });
+}
+
+
+Platform::Answer TForm1::AskToSave(int page) {
+    return platform_.Question(this, "Setup Changed",
+                              "Setup " + PageCaption(page) + " changed - Do you wish to save?");
+}
+
+
+void TForm1::ClosePage1Click() {
+    Guard([this] {
+        EndEdit();
+        TSetup* setup = CurrentSetup();
+        if (!setup) return;
+        if (setup->Changed) {
+            const auto answer = AskToSave(CurrentPage());
+            if (answer == Platform::Answer::Cancel) return;
+            // A save that is cancelled or fails keeps the page: changes go only when the user
+            // says No.
+            if (answer == Platform::Answer::Yes && !WriteSetup(FromLocalPath(setup->FileName), setup->Record))
+                return;
+        }
+        RemoveCurrentPage();
+        if (PageCount() == 0) {
+            for (QAction* a : {CopyGearbox1, CopyGearbox2, CopyChassis1, CopyChassis2})
+                a->setEnabled(false);
+        }
+        TabControl1Change();
+    });
+}
+
+
+void TForm1::TabControl1Change() {
+    Guard([this] {
+        EndEdit();
+        if (PageCount() > 0)
+            RenderSheet();
+        else
+            ShowHelpText();
+    });
+}
+
+
+void TForm1::Exit1Click() {
+    Guard([this] {
+        EndEdit();
+        close();
+    });
+}
+
+
+bool TForm1::FormCloseQuery() {
+    // However the window is asked to close, an open edit goes into its own page before any
+    // question about that page.
+    EndEdit();
+    for (int page = 0; page < PageCount(); ++page) {
+        SelectPage(page);
+        if (!pages_[static_cast<std::size_t>(page)]->Changed) continue;
+        if (!SaveBeforeClosing(page)) {
+            // The page asked about stays in front, and everything acts on what it shows.
+            RenderSheet();
+            return false;
+        }
+    }
+    while (PageCount() > 0) {
+        SelectPage(0);
+        RemoveCurrentPage();
+    }
+    return true;
+}
+
+
+bool TForm1::SaveBeforeClosing(int page) {
+    switch (AskToSave(page)) {
+    case Platform::Answer::Cancel:
+        return false;
+    case Platform::Answer::Yes: {
+        // As on Close page, the window stays open when the setup was not written.
+        bool saved = false;
+        Guard([&] { saved = SaveCommand(); });
+        return saved;
+    }
+    case Platform::Answer::No:
+        break;
+    }
+    return true;
+}
+
+
+void TForm1::FormClose() {
+    import_.FreeVocabularies();
+    IniOut1->SaveSettings();
+}
+
+
+namespace {
+
+
+// The files of a drop that can be setups: local files that are not folders, in the order given.
+QStringList DroppedFiles(const QMimeData* data) {
+    QStringList files;
+    if (!data || !data->hasUrls()) return files;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) continue;
+        const QString path = url.toLocalFile();
+        if (!QFileInfo(path).isDir()) files << path;
+    }
+    return files;
+}
+
+} // namespace
+
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const QStringList files = DroppedFiles(event->mimeData());
+    if (files.isEmpty()) return;
+    event->acceptProposedAction();
+    // As Open: the edit ends first, then each file opens on a page of its own.
+    Memo1Click();
+    for (const QString& path : files) Guard([&] { OpenSetupFile(path, false); });
+}
+
+} // namespace kvq
