@@ -1,6 +1,7 @@
 // The copy dialog: its layout, its state on every showing, and how each way of closing it sets
 // the source file.
 
+#include "QtPrinters.h"
 #include "app/CopyDlg.h"
 #include "ScriptedPlatform.h"
 #include "app/OpenDialog.h"

@@ -1,3 +1,4 @@
+#include "QtPrinters.h"
 #include "settings/IniOut.h"
 
 #include "../core/TestFiles.h"

@@ -1,3 +1,4 @@
+#include "QtPrinters.h"
 #include "app/Platform.h"
 
 #include <gtest/gtest.h>

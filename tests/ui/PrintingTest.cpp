@@ -1,6 +1,7 @@
 // The printout: its lines read back from a PDF printer, and the text stream's placing of lines
 // and pages on an image.
 
+#include "QtPrinters.h"
 #include "app/Printing.h"
 #include "../core/TestFiles.h"
 #include "app/Utils.h"

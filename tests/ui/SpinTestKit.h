@@ -1,5 +1,6 @@
 #pragma once
 
+#include "QtPrinters.h"
 #include "edit/SpinEdit.h"
 
 #include <QAbstractButton>

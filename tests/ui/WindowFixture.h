@@ -1,5 +1,6 @@
 #pragma once
 
+#include "QtPrinters.h"
 #include "../core/TestFiles.h"
 #include "ScriptedPlatform.h"
 #include "app/Main.h"
