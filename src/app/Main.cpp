@@ -56,9 +56,7 @@ TForm1::TForm1(Platform& platform, QWidget* parent) : QMainWindow(parent), platf
     FormCreate();
 }
 
-
 TForm1::~TForm1() = default;
-
 
 void TForm1::BuildWindow() {
     client_ = new QWidget(this);
@@ -87,7 +85,6 @@ void TForm1::BuildWindow() {
     connect(Memo1, &QWidget::customContextMenuRequested, this,
             [this](QPoint at) { PopupMenu1->popup(Memo1->mapToGlobal(at)); });
 }
-
 
 void TForm1::BuildEditors() {
     SpinEdit1 = new TSpinEdit(client_);
@@ -125,10 +122,9 @@ void TForm1::BuildEditors() {
     }
 }
 
-
 void TForm1::BuildMenus() {
-    auto action = [this](QMenu* menu, const char* name, const QString& text, const QString& shortcut,
-                         bool enabled) {
+    auto action = [](QMenu* menu, const char* name, const QString& text, const QString& shortcut,
+                     bool enabled) {
         auto* a = menu->addAction(text);
         a->setObjectName(name);
         if (!shortcut.isEmpty()) a->setShortcut(QKeySequence(shortcut));
@@ -195,7 +191,6 @@ void TForm1::BuildMenus() {
         connect(item, &QAction::triggered, this, [this, item] { CopyGearbox1Click(item); });
 }
 
-
 // The dialogs and the settings store, which are components of the window without a place in it.
 void TForm1::BuildComponents() {
     OpenDialog1 = new TOpenDialog(platform_, this);
@@ -210,6 +205,7 @@ void TForm1::BuildComponents() {
         *OpenDialog1,
         [this] {
             std::vector<TCopyDialog::Page> pages;
+            pages.reserve(static_cast<std::size_t>(PageCount()));
             for (int page = 0; page < PageCount(); ++page)
                 pages.push_back({PageCaption(page), FromLocalPath(PageSetup(page).FileName)});
             return pages;
@@ -219,7 +215,6 @@ void TForm1::BuildComponents() {
                        "OpenDialog1;FileName;;Files;LastFile;1;0",
                        "KVQDefault1;Checked;True;Flags;KVQDefault;1;0"});
 }
-
 
 void TForm1::FormCreate() {
     setWindowTitle(QString::fromStdString(ProgramCaption()));
@@ -284,15 +279,12 @@ void TForm1::FormCreate() {
     TabControl1->setFocus();
 }
 
-
 void TForm1::ShowError(const QString& message) {
     platform_.ErrorBox(this, kApplicationTitle,
                        QString::fromStdString(ErrorBoxText(message.toStdString())));
 }
 
-
 QString TForm1::ProgramFolder() const { return QFileInfo(platform_.ProgramPath()).absolutePath(); }
-
 
 void TForm1::About1Click() {
     Guard([this] {
@@ -302,12 +294,10 @@ void TForm1::About1Click() {
     });
 }
 
-
 void TForm1::mousePressEvent(QMouseEvent* event) {
     Memo1Click();
     QMainWindow::mousePressEvent(event);
 }
-
 
 void TForm1::closeEvent(QCloseEvent* event) {
     if (!FormCloseQuery()) {
@@ -317,7 +307,6 @@ void TForm1::closeEvent(QCloseEvent* event) {
     FormClose();
     event->accept();
 }
-
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == TabControl1 && event->type() == QEvent::MouseButtonPress) {
@@ -351,11 +340,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-
 bool TForm1::IsEditor(const QObject* object) const {
     return object == SpinEdit1 || object == FSpinEdit1 || object == LSpinEdit1;
 }
-
 
 void TForm1::FormKeyDown(QKeyEvent* event) {
     switch (event->key()) {
@@ -370,7 +357,6 @@ void TForm1::FormKeyDown(QKeyEvent* event) {
         break;
     }
 }
-
 
 bool TForm1::FormKeyPress(QKeyEvent* event) {
     if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;

@@ -13,7 +13,6 @@
 
 namespace kvq {
 
-
 void TForm1::KVQDefault1Click() {
     if (KVQDefault1->isChecked())
         limits_.SelectLimitTables();
@@ -22,9 +21,7 @@ void TForm1::KVQDefault1Click() {
     UpdatePaste();
 }
 
-
 void TForm1::Memo1Click() { EndEdit(); }
-
 
 void TForm1::Memo1DblClick(QPoint position) {
     Guard([this, position] {
@@ -41,7 +38,6 @@ void TForm1::Memo1DblClick(QPoint position) {
     });
 }
 
-
 void TForm1::Memo1MouseMove(QPoint position) {
     if (!Close1->isEnabled() || EditorVisible()) return;
     const TSetup* setup = CurrentSetup();
@@ -50,11 +46,9 @@ void TForm1::Memo1MouseMove(QPoint position) {
     Memo1->setCursor(hoverField_ > 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
-
 bool TForm1::EditorVisible() const {
     return SpinEdit1->isVisible() || FSpinEdit1->isVisible() || LSpinEdit1->isVisible();
 }
-
 
 void TForm1::PlaceEditor(TSpinEditBase* editor, const SheetCell& cell) {
     editor->setGeometry(cell.Col * metrics_.CharWidth + metrics_.EditorLeftOffset,
@@ -64,7 +58,6 @@ void TForm1::PlaceEditor(TSpinEditBase* editor, const SheetCell& cell) {
     editor->raise();
     editor->setFocus();
 }
-
 
 void TForm1::BeginEdit(SetupRecord& record, int field) {
     const EditorDescription editor = DescribeEditor(field, record, limits_.Tables());
@@ -104,12 +97,10 @@ void TForm1::BeginEdit(SetupRecord& record, int field) {
                });
 }
 
-
 void TForm1::FormatListText(const SetupRecord& record) {
     const auto kind = static_cast<ListKind>(LSpinEdit1->property("Tag").toInt());
     LSpinEdit1->setText(QString::fromStdString(ListItemText(kind, LSpinEdit1->ItemIndex(), record)));
 }
-
 
 bool TForm1::CommitEdit(SetupRecord& record, int field) {
     // The value stored is the one the editor shows once left: within its limits and rounded
@@ -122,7 +113,6 @@ bool TForm1::CommitEdit(SetupRecord& record, int field) {
                                  [](ToggleRow) { return false; }});
 }
 
-
 void TForm1::EndEdit() {
     // The edit goes into the page it was opened on, whatever has changed the selection since.
     if (EditorVisible() && editSetup_) {
@@ -132,7 +122,6 @@ void TForm1::EndEdit() {
     CancelEdit();
 }
 
-
 void TForm1::CancelEdit() {
     editSetup_ = nullptr;
     SpinEdit1->hide();
@@ -141,14 +130,12 @@ void TForm1::CancelEdit() {
     TabControl1->setFocus();
 }
 
-
 void TForm1::SpinEdit1Change() {
     // The number stands right-aligned in its field; blanks typed before it do not count.
     const QString digits = SpinEdit1->text().trimmed();
     const QString justified = JustifyRight(digits, SpinEdit1->MaxLength());
     if (justified != SpinEdit1->text()) SpinEdit1->setText(justified);
 }
-
 
 void TForm1::FSpinEdit1Change() {
     if (FSpinEdit1->property("Tag").toInt() != 1) return;
@@ -158,7 +145,6 @@ void TForm1::FSpinEdit1Change() {
     FSpinEdit1->SetValue(stop.Value);
     FSpinEdit1->SetIncrement(stop.Increment);
 }
-
 
 void TForm1::LSpinEdit1Change() {
     if (editSetup_) FormatListText(editSetup_->Record);

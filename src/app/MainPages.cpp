@@ -20,25 +20,20 @@
 
 namespace kvq {
 
-
 QString TForm1::PageCaption(int page) const { return TabControl1->tabText(page); }
 
-
 int TForm1::CurrentPage() const { return TabControl1->currentIndex(); }
-
 
 TSetup* TForm1::CurrentSetup() {
     const int page = CurrentPage();
     return page >= 0 && page < PageCount() ? pages_[static_cast<std::size_t>(page)].get() : nullptr;
 }
 
-
 void TForm1::SelectPage(int page) {
     // A page chosen by the program renders nothing by itself.
     const QSignalBlocker blocker(TabControl1);
     TabControl1->setCurrentIndex(page);
 }
-
 
 void TForm1::AddPage(const QString& caption, std::unique_ptr<TSetup> setup) {
     pages_.push_back(std::move(setup));
@@ -48,7 +43,6 @@ void TForm1::AddPage(const QString& caption, std::unique_ptr<TSetup> setup) {
     }
     SelectPage(PageCount() - 1);
 }
-
 
 void TForm1::RemoveCurrentPage() {
     const int page = CurrentPage();
@@ -62,13 +56,11 @@ void TForm1::RemoveCurrentPage() {
     if (PageCount() > 0) SelectPage(0);
 }
 
-
 void TForm1::EnablePageCommands(bool enabled) {
     for (QAction* a : {Close1, ClosePage1, Print1, Copy1, CopyGearbox1, CopyGearbox2, CopyChassis1,
                        CopyChassis2})
         a->setEnabled(enabled);
 }
-
 
 void TForm1::RenderSheet() {
     const TSetup* setup = CurrentSetup();
@@ -77,7 +69,6 @@ void TForm1::RenderSheet() {
     Save1->setEnabled(setup->Changed);
 }
 
-
 void TForm1::ShowHelpText() {
     Memo1->Clear();
     for (QAction* a : {Copy1, Print1, Close1, ClosePage1, Save1}) a->setEnabled(false);
@@ -85,7 +76,6 @@ void TForm1::ShowHelpText() {
     const QString path = ProgramFolder() + "/Help.txt";
     Memo1->SetLines(ReadTextLines(LocalPath(path)));
 }
-
 
 void TForm1::OpenSetupFile(const QString& path, bool reportMissing) {
     auto setup = std::make_unique<TSetup>();
@@ -100,11 +90,9 @@ void TForm1::OpenSetupFile(const QString& path, bool reportMissing) {
     RenderSheet();
 }
 
-
 void TForm1::OpenFiles(const QStringList& paths) {
     for (const QString& path : paths) Guard([&] { OpenSetupFile(path, true); });
 }
-
 
 void TForm1::Open1Click() {
     Guard([this] {
@@ -114,16 +102,14 @@ void TForm1::Open1Click() {
     });
 }
 
-
 std::optional<QString> TForm1::WriteSetup(const QString& fileName, const SetupRecord& record) {
     const SetupRecord copy = record;
     const QString title = "Save " + QFileInfo(fileName).fileName() + " As";
-    const auto chosen = platform_.SaveFileName(this, title, kSetupFileFilter, fileName);
+    auto chosen = platform_.SaveFileName(this, title, kSetupFileFilter, fileName);
     if (!chosen) return std::nullopt;
     WriteSetupFile(LocalPath(*chosen), copy, platform_.Files());
     return chosen;
 }
-
 
 bool TForm1::SaveCurrentPage() {
     TSetup* setup = CurrentSetup();
@@ -136,7 +122,6 @@ bool TForm1::SaveCurrentPage() {
     }
     return written.has_value();
 }
-
 
 bool TForm1::SaveCommand() {
     EndEdit();
@@ -152,17 +137,14 @@ bool TForm1::SaveCommand() {
     return saved;
 }
 
-
 void TForm1::Save1Click() {
     Guard([this] { SaveCommand(); });
 }
-
 
 Platform::Answer TForm1::AskToSave(int page) {
     return platform_.Question(this, "Setup Changed",
                               "Setup " + PageCaption(page) + " changed - Do you wish to save?");
 }
-
 
 void TForm1::ClosePage1Click() {
     Guard([this] {
@@ -186,7 +168,6 @@ void TForm1::ClosePage1Click() {
     });
 }
 
-
 void TForm1::TabControl1Change() {
     Guard([this] {
         EndEdit();
@@ -197,14 +178,12 @@ void TForm1::TabControl1Change() {
     });
 }
 
-
 void TForm1::Exit1Click() {
     Guard([this] {
         EndEdit();
         close();
     });
 }
-
 
 bool TForm1::FormCloseQuery() {
     // However the window is asked to close, an open edit goes into its own page before any
@@ -226,7 +205,6 @@ bool TForm1::FormCloseQuery() {
     return true;
 }
 
-
 bool TForm1::SaveBeforeClosing(int page) {
     switch (AskToSave(page)) {
     case Platform::Answer::Cancel:
@@ -243,15 +221,12 @@ bool TForm1::SaveBeforeClosing(int page) {
     return true;
 }
 
-
 void TForm1::FormClose() {
     import_.FreeVocabularies();
     IniOut1->SaveSettings();
 }
 
-
 namespace {
-
 
 // The files of a drop that can be setups: local files that are not folders, in the order given.
 QStringList DroppedFiles(const QMimeData* data) {
@@ -267,11 +242,9 @@ QStringList DroppedFiles(const QMimeData* data) {
 
 } // namespace
 
-
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
     if (!DroppedFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
-
 
 void TForm1::dropEvent(QDropEvent* event) {
     const QStringList files = DroppedFiles(event->mimeData());

@@ -15,7 +15,6 @@
 
 namespace kvq {
 
-
 bool TForm1::ClipboardHasSetup() {
     if (!platform_.ClipboardHasText()) return false;
     // The import reads at most so many characters; a huge clipboard is cut before converting.
@@ -25,11 +24,9 @@ bool TForm1::ClipboardHasSetup() {
                              limits_);
 }
 
-
 void TForm1::UpdatePaste() {
     Guard([this] { Paste1->setEnabled(ClipboardHasSetup()); });
 }
-
 
 void TForm1::Copy1Click() {
     Guard([this] {
@@ -37,7 +34,6 @@ void TForm1::Copy1Click() {
         platform_.SetClipboardText(Memo1->Text());
     });
 }
-
 
 void TForm1::Print1Click() {
     Guard([this] {
@@ -49,7 +45,6 @@ void TForm1::Print1Click() {
         PrintSetup(printer, *setup, font(), palette().color(QPalette::WindowText));
     });
 }
-
 
 void TForm1::CopyGearbox1Click(QAction* item) {
     // Chosen from a menu, the edit is already over; started by a key, an open editor stays open
@@ -70,7 +65,6 @@ void TForm1::CopyGearbox1Click(QAction* item) {
         RenderSheet();
     });
 }
-
 
 void TForm1::Paste1Click() {
     Guard([this] {

@@ -105,6 +105,7 @@ decltype(auto) VisitField(int field, Tables& tables, Visitor&& visit) {
 template <typename... F> struct Overloaded : F... {
     using F::operator()...;
 };
+template <typename... F> Overloaded(F...) -> Overloaded<F...>;
 
 // The limits built into the program; they never change.
 [[nodiscard]] const LimitTables& BuiltInLimits();
