@@ -44,8 +44,10 @@ constexpr int kClientHeight = 434;
 constexpr int kSheetViewWidth = 467;
 constexpr int kSheetViewHeight = 404;
 
-std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-QString FromLocalPath(const std::string& path) { return QFile::decodeName(path.c_str()); }
+std::string LocalPath(const QString& path) { return FileNameFromUtf16(path.toStdU16String()); }
+QString FromLocalPath(const std::string& path) {
+    return QString::fromStdU16String(FileNameToUtf16(path));
+}
 
 } // namespace
 
@@ -363,7 +365,7 @@ void TForm1::ShowHelpText() {
 void TForm1::OpenSetupFile(const QString& path, bool reportMissing) {
     auto setup = std::make_unique<TSetup>();
     if (!LoadSetup(*setup, LocalPath(path))) {
-        if (reportMissing) throw KvqError(path.toStdString() + ": file not found");
+        if (reportMissing) throw KvqError(PrintableName(LocalPath(path)) + ": file not found");
         return;
     }
     Normalise(setup->Record, limits_);
