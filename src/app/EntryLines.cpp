@@ -16,7 +16,7 @@ int EntryLineReader::Get() {
     if (!file_) return pos_ < text_.size() ? static_cast<unsigned char>(text_[pos_++]) : EOF;
     const int c = std::fgetc(file_);
     if (c == EOF && std::ferror(file_))
-        throw KvqError("Cannot read " + fileName_ + ": " + std::strerror(errno));
+        throw KvqError("Cannot read " + PrintableName(fileName_) + ": " + std::strerror(errno));
     return c;
 }
 

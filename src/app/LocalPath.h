@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QFile>
+#include "app/Utils.h"
+
 #include <QString>
 
 #include <string>
@@ -9,7 +10,11 @@ namespace kvq {
 
 // A path as the file system takes it, and back: the bytes of a name that is no valid UTF-8 stay
 // as they are.
-inline std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-inline QString FromLocalPath(const std::string& path) { return QFile::decodeName(path.c_str()); }
+inline std::string LocalPath(const QString& path) {
+    return FileNameFromUtf16(path.toStdU16String());
+}
+inline QString FromLocalPath(const std::string& path) {
+    return QString::fromStdU16String(FileNameToUtf16(path));
+}
 
 } // namespace kvq

@@ -80,7 +80,7 @@ void TForm1::ShowHelpText() {
 void TForm1::OpenSetupFile(const QString& path, bool reportMissing) {
     auto setup = std::make_unique<TSetup>();
     if (!LoadSetup(*setup, LocalPath(path))) {
-        if (reportMissing) throw KvqError(path.toStdString() + ": file not found");
+        if (reportMissing) throw KvqError(PrintableName(LocalPath(path)) + ": file not found");
         return;
     }
     Normalise(setup->Record, limits_);

@@ -3,8 +3,10 @@
 #include "Version.h"
 #include "app/TextFormat.h"
 
+#include <filesystem>
 #include <fstream>
 #include <limits>
+#include <optional>
 
 namespace kvq {
 
@@ -37,6 +39,10 @@ std::string ErrorBoxText(std::string_view message) {
 }
 
 std::vector<std::string> ReadTextLines(const std::string& path) {
+    // A pipe of that name would keep the program waiting for a writer.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        throw KvqError("Cannot open file " + PrintableName(path));
     std::ifstream in(path, std::ios::binary);
     std::vector<std::string> lines;
     std::string line;
@@ -44,8 +50,137 @@ std::vector<std::string> ReadTextLines(const std::string& path) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         lines.push_back(std::move(line));
     }
-    if (!in.eof() || in.bad()) throw KvqError("Cannot open file " + path);
+    if (!in.eof() || in.bad()) throw KvqError("Cannot open file " + PrintableName(path));
     return lines;
+}
+
+namespace {
+
+bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+
+struct Utf8Char {
+    char32_t code;
+    std::size_t length;
+};
+
+// The character at the start of text, or nothing when no well-formed UTF-8 sequence starts
+// there (overlong forms, surrogates and values beyond U+10FFFF are not well-formed).
+std::optional<Utf8Char> DecodeUtf8(std::string_view text) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) return Utf8Char{lead, 1};
+    std::size_t length = 0;
+    char32_t smallest = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        smallest = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        smallest = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        smallest = 0x10000;
+    } else {
+        return std::nullopt;
+    }
+    if (text.size() < length) return std::nullopt;
+    char32_t code = lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) return std::nullopt;
+        code = code << 6 | (byte(i) & 0x3F);
+    }
+    if (code < smallest || code > 0x10FFFF || IsSurrogate(code)) return std::nullopt;
+    return Utf8Char{code, length};
+}
+
+void AppendUtf8(std::string& out, char32_t code) {
+    const auto put = [&](char32_t bits) { out.push_back(static_cast<char>(bits)); };
+    if (code < 0x80) {
+        put(code);
+    } else if (code < 0x800) {
+        put(0xC0 | code >> 6);
+        put(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        put(0xE0 | code >> 12);
+        put(0x80 | (code >> 6 & 0x3F));
+        put(0x80 | (code & 0x3F));
+    } else {
+        put(0xF0 | code >> 18);
+        put(0x80 | (code >> 12 & 0x3F));
+        put(0x80 | (code >> 6 & 0x3F));
+        put(0x80 | (code & 0x3F));
+    }
+}
+
+constexpr char16_t kEscapedByteBase = 0xDC00;
+
+} // namespace
+
+std::string PrintableName(std::string_view name) {
+    std::string out;
+    while (!name.empty()) {
+        const auto c = DecodeUtf8(name);
+        const std::size_t length = c ? c->length : 1;
+        // C0 controls, DEL and the C1 controls, which terminals also obey.
+        const bool control = c && (c->code < 0x20 || (c->code >= 0x7F && c->code < 0xA0));
+        if (c && !control) {
+            out.append(name.substr(0, length));
+        } else if (c && c->code == '\n') {
+            out.append("\\n");
+        } else if (c && c->code == '\t') {
+            out.append("\\t");
+        } else if (c && c->code == '\r') {
+            out.append("\\r");
+        } else {
+            static constexpr char kDigits[] = "0123456789abcdef";
+            for (const char byte : name.substr(0, length)) {
+                const auto value = static_cast<unsigned char>(byte);
+                out.append("\\x").append({kDigits[value >> 4], kDigits[value & 0xF]});
+            }
+        }
+        name.remove_prefix(length);
+    }
+    return out;
+}
+
+std::u16string FileNameToUtf16(std::string_view name) {
+    std::u16string out;
+    while (!name.empty()) {
+        const auto c = DecodeUtf8(name);
+        if (!c) {
+            const auto byte = static_cast<unsigned char>(name[0]);
+            out.push_back(static_cast<char16_t>(kEscapedByteBase + byte));
+            name.remove_prefix(1);
+            continue;
+        }
+        if (c->code < 0x10000) {
+            out.push_back(static_cast<char16_t>(c->code));
+        } else {
+            out.push_back(static_cast<char16_t>(0xD800 + ((c->code - 0x10000) >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + ((c->code - 0x10000) & 0x3FF)));
+        }
+        name.remove_prefix(c->length);
+    }
+    return out;
+}
+
+std::string FileNameFromUtf16(std::u16string_view name) {
+    std::string out;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        char32_t code = name[i];
+        const char32_t next = i + 1 < name.size() ? name[i + 1] : 0;
+        if (code >= 0xD800 && code < 0xDC00 && next >= 0xDC00 && next <= 0xDFFF) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (next - 0xDC00);
+            ++i;
+        } else if (code >= kEscapedByteBase + 0x80 && code <= kEscapedByteBase + 0xFF) {
+            out.push_back(static_cast<char>(code - kEscapedByteBase));
+            continue;
+        } else if (IsSurrogate(code)) {
+            code = 0xFFFD; // no byte of a name stands for it
+        }
+        AppendUtf8(out, code);
+    }
+    return out;
 }
 
 std::string_view FileNameOf(std::string_view path) {

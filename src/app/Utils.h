@@ -40,7 +40,7 @@ public:
 [[nodiscard]] std::string ErrorBoxText(std::string_view message);
 
 // The lines of a text file, without their line ends (LF or CR LF). Throws KvqError
-// "Cannot open file PATH" when it cannot be read.
+// "Cannot open file PATH" when it is no regular file or cannot be read.
 [[nodiscard]] std::vector<std::string> ReadTextLines(const std::string& path);
 
 // The program's version as "major.minor", "2.3" for 2.3.10.84.
@@ -51,6 +51,16 @@ public:
 
 // Our copyright notice, shown after the program's name and version and on the splash window.
 inline constexpr const char* kCopyrightNotice = "(C) 2026 KVQ Setup authors";
+
+// The name as a message shows it: control characters (line breaks, ESC, ...) and bytes that are
+// no UTF-8 become visible escapes ("\n", "\t", "\r", "\x1b", "\xe9"), so that a file name cannot
+// rewrite the user's terminal or break a message box. Every other character stays as it is.
+[[nodiscard]] std::string PrintableName(std::string_view name);
+
+// A file name, which is bytes, as UTF-16 text for the window, and back. Bytes that are no UTF-8
+// travel as the unpaired surrogates U+DC80..U+DCFF, so every name comes back byte for byte.
+[[nodiscard]] std::u16string FileNameToUtf16(std::string_view name);
+[[nodiscard]] std::string FileNameFromUtf16(std::u16string_view name);
 
 // The file name without its folder: "car.br3" for "/home/me/car.br3".
 [[nodiscard]] std::string_view FileNameOf(std::string_view path);

@@ -3,6 +3,7 @@
 #include "app/Main.h"
 #include "app/Platform.h"
 #include "app/Startup.h"
+#include "app/Utils.h"
 
 #include <QApplication>
 
@@ -16,6 +17,11 @@ int main(int argc, char** argv) {
     kvq::QtPlatform platform;
     auto form = kvq::StartUp(platform, startTick);
     form->show();
-    form->OpenFiles(QApplication::arguments().mid(1));
+    // The names as given, byte for byte (QApplication has taken its own options out of argv):
+    // a name that is no UTF-8 still reaches the file system as it is.
+    QStringList files;
+    for (int i = 1; i < argc; ++i)
+        files << QString::fromStdU16String(kvq::FileNameToUtf16(argv[i]));
+    form->OpenFiles(files);
     return app.exec();
 }

@@ -4,9 +4,15 @@
 #include "edit/LimitsFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 
 namespace kvq::cli {
+
+WriteError::WriteError(int error)
+    : std::runtime_error(std::string("kvqsetup-cli: write error: ") + std::strerror(error)) {}
 
 std::optional<std::string> Options::Value(std::string_view option) const {
     const auto it = Values.find(option);
@@ -45,7 +51,13 @@ CurrentLimits LimitsFromOptions(const Options& options) {
     CurrentLimits limits;
     if (const auto path = options.Value("--limits")) {
         auto content = ReadLimitsFile(*path);
-        if (!content) throw UsageError("limits file not found: " + *path);
+        if (!content) {
+            std::error_code ec;
+            const bool exists = std::filesystem::exists(*path, ec);
+            throw UsageError(std::string(exists ? "limits file is not a regular file: "
+                                                : "limits file not found: ") +
+                             *path);
+        }
         limits.SetFileLimits(content->Tables);
         limits.SelectFileLimits();
     }
@@ -58,9 +70,15 @@ std::string OutputFromOptions(const Options& options) {
     return *output;
 }
 
+void WriteOutput(const std::string& output, const SetupRecord& record) {
+    if (output != "-") return WriteSetupFile(output, record, SystemFileOps(), Waiting::Allowed);
+    const auto& bytes = record.ToBytes();
+    PrintOut({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+}
+
 TSetup LoadSetupOrThrow(const std::string& path) {
     TSetup setup;
-    if (!LoadSetup(setup, path)) throw KvqError(path + ": file not found");
+    if (!LoadSetup(setup, path, Waiting::Allowed)) throw KvqError(path + ": file not found");
     return setup;
 }
 
@@ -80,10 +98,19 @@ int ForEachSetup(const std::vector<std::string>& paths,
 }
 
 void PrintError(std::string_view message) {
-    std::fwrite(message.data(), 1, message.size(), stderr);
+    // Names and arguments in messages have their control characters shown, not obeyed.
+    const std::string printable = PrintableName(message);
+    std::fwrite(printable.data(), 1, printable.size(), stderr);
     std::fputc('\n', stderr);
 }
 
-void PrintOut(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+void PrintOut(std::string_view text) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) throw WriteError(errno);
+}
+
+void CloseStandardOutput() {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) || std::fclose(stdout) != 0)
+        throw WriteError(errno);
+}
 
 } // namespace kvq::cli

@@ -16,12 +16,20 @@
 // Shared pieces of the command-line companion's commands.
 namespace kvq::cli {
 
-enum ExitStatus : int { kOk = 0, kBadInput = 1, kUsageError = 2 };
+// diff follows cmp and diff: 1 means the files differ, so its trouble is 2.
+enum ExitStatus : int { kOk = 0, kBadInput = 1, kUsageError = 2, kDiffTrouble = 2 };
 
 // A command line the command cannot run: its text is printed with the command's usage line.
 class UsageError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// Standard output could not be written: "kvqsetup-cli: write error: REASON". Nothing more is
+// done, as with cat.
+class WriteError : public std::runtime_error {
+public:
+    explicit WriteError(int error);
 };
 
 // A command's arguments sorted into options with values, flags and the rest. "--" ends the
@@ -41,13 +49,19 @@ struct Options {
                                    std::initializer_list<std::string_view> flags);
 
 // The limits in force for a command: the built-in ones, or those of the file named by --limits.
-// A --limits file that does not exist is a usage error; one that cannot be read throws KvqError.
+// A --limits file that does not exist or is no regular file is a usage error; one that cannot be
+// read throws KvqError.
 [[nodiscard]] CurrentLimits LimitsFromOptions(const Options& options);
 
-// The one output file named by -o; a usage error when it is missing.
+// The one output file named by -o ("-": standard output); a usage error when it is missing.
 [[nodiscard]] std::string OutputFromOptions(const Options& options);
 
-// Loads a setup for a command. A missing file becomes the error "PATH: file not found".
+// Writes the record to the output file, or to standard output for "-". Pipes and devices are
+// written in place, a pipe's reader waited for.
+void WriteOutput(const std::string& output, const SetupRecord& record);
+
+// Loads a setup for a command, reading pipes and devices to their end. A missing file becomes
+// the error "PATH: file not found".
 [[nodiscard]] TSetup LoadSetupOrThrow(const std::string& path);
 
 // Runs the action on the setup of each file in turn. A file that cannot be read, or an action
@@ -56,11 +70,14 @@ struct Options {
 int ForEachSetup(const std::vector<std::string>& paths,
                  const std::function<void(const std::string& path, TSetup& setup)>& action);
 
-// Prints a message line on standard error.
+// Prints a message line on standard error, control characters in it escaped (PrintableName).
 void PrintError(std::string_view message);
 
-// Writes text to standard output as it is.
+// Writes text to standard output as it is. Throws WriteError when it cannot.
 void PrintOut(std::string_view text);
+
+// Flushes and closes standard output. Throws WriteError when something written was lost.
+void CloseStandardOutput();
 
 // One command of the companion.
 struct Command {
@@ -68,6 +85,7 @@ struct Command {
     std::string_view Usage;   // the arguments after the command's name
     std::string_view Summary; // one line for the general help
     int (*Run)(const std::vector<std::string>& args);
+    int Trouble = kBadInput;  // the exit status when something goes wrong
 };
 
 } // namespace kvq::cli

@@ -30,16 +30,16 @@ std::string ReadImportText(const std::string& path) {
 }
 
 int RunCopyGroup(const std::vector<std::string>& args,
-                 bool (*copyGroup)(TSetup& target, const std::string& path)) {
+                 bool (*copyGroup)(TSetup& target, const std::string& path, Waiting waiting)) {
     const Options options = ParseOptions(args, {"--limits", "-o"}, {});
     if (options.Positional.size() != 2) throw UsageError("give a source and a target file");
     const std::string output = OutputFromOptions(options);
     const CurrentLimits limits = LimitsFromOptions(options);
     const std::string& source = options.Positional[0];
     TSetup target = LoadSetupOrThrow(options.Positional[1]);
-    if (!copyGroup(target, source)) throw KvqError(source + ": file not found");
+    if (!copyGroup(target, source, Waiting::Allowed)) throw KvqError(source + ": file not found");
     Normalise(target.Record, limits);
-    WriteSetupFile(output, target.Record);
+    WriteOutput(output, target.Record);
     return kOk;
 }
 
@@ -53,9 +53,10 @@ int RunImport(const std::vector<std::string>& args) {
     TextImport import;
     import.LoadVocabularies(options.Value("--vocab-dir").value_or(""));
     // The window passes over unusable vocabulary files in silence; here their authors learn why.
-    for (const DroppedVocabulary& dropped : import.DroppedFiles())
-        PrintError(dropped.File + ":" + std::to_string(dropped.Line) + ": " + dropped.Why +
-                   "; vocabulary not used");
+    for (const DroppedVocabulary& dropped : import.DroppedFiles()) {
+        const std::string line = dropped.Line > 0 ? ":" + std::to_string(dropped.Line) : "";
+        PrintError(dropped.File + line + ": " + dropped.Why + "; vocabulary not used");
+    }
     const std::string text =
         ReadImportText(options.Positional.empty() ? "-" : options.Positional[0]);
     if (!import.Recognise(text, limits)) {
@@ -64,8 +65,9 @@ int RunImport(const std::vector<std::string>& args) {
     }
     SetupRecord record = import.CopyImportedRecord();
     if (!options.Has("--raw")) Normalise(record, limits);
-    WriteSetupFile(output, record);
-    PrintOut(std::to_string(import.ImportedGearCount()) + "\n");
+    WriteOutput(output, record);
+    // On standard output the record stands alone.
+    if (output != "-") PrintOut(std::to_string(import.ImportedGearCount()) + "\n");
     return kOk;
 }
 

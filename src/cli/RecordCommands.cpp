@@ -20,9 +20,7 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// diff follows cmp and diff: 1 means the files differ, so trouble is 2.
 constexpr int kFilesDiffer = 1;
-constexpr int kTrouble = 2;
 
 // record field: the sheet's label, with the wheel or axle it belongs to. Fields the sheet does
 // not show, or shows in another sense (the asymmetry letter), go by their name.
@@ -199,7 +197,7 @@ int RunDiff(const std::vector<std::string>& args) {
     if (options.Positional.size() != 2) throw UsageError("give two setup files");
     const std::optional<TSetup> a = TryLoadSetup(options.Positional[0]);
     const std::optional<TSetup> b = TryLoadSetup(options.Positional[1]);
-    if (!a || !b) return kTrouble;
+    if (!a || !b) return kDiffTrouble;
     std::string out;
     for (const LayoutEntry& entry : RecordLayout()) {
         if (std::ranges::equal(BytesOf(a->Record, entry), BytesOf(b->Record, entry))) continue;
@@ -242,7 +240,7 @@ int RunSet(const std::vector<std::string>& args) {
             status = kBadInput;
         }
     }
-    if (status == kOk) WriteSetupFile(output, setup.Record);
+    if (status == kOk) WriteOutput(output, setup.Record);
     return status;
 }
 

@@ -36,8 +36,8 @@ int NormaliseIntoFolder(const Options& options, const std::string& folder) {
         if (!names.insert(FileNameOf(path)).second)
             throw UsageError("two files named " + std::string(FileNameOf(path)));
     const CurrentLimits limits = LimitsFromOptions(options);
-    // One flush to disk for the whole folder instead of one for every file.
-    AtomicBatch batch;
+    // One flush to disk for many files instead of one for every file.
+    AtomicBatch batch(SystemFileOps(), Waiting::Allowed);
     int status = ForEachSetup(options.Positional, [&](const std::string& path, TSetup& setup) {
         Normalise(setup.Record, limits);
         batch.Stage((std::filesystem::path(folder) / FileNameOf(path)).string(),
@@ -60,7 +60,7 @@ int RunNormalise(const std::vector<std::string>& args) {
     const CurrentLimits limits = LimitsFromOptions(options);
     TSetup setup = LoadSetupOrThrow(options.Positional.front());
     Normalise(setup.Record, limits);
-    WriteSetupFile(output, setup.Record);
+    WriteOutput(output, setup.Record);
     return kOk;
 }
 

@@ -3,9 +3,12 @@
 #include "app/Utils.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
+#include "setup/AtomicFile.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <string>
 #include <vector>
 
@@ -35,7 +38,7 @@ constexpr std::array kCommands = {
     Command{"diff", "A B",
             "print the fields in which the setups A and B differ, one a line: LABEL: A -> B;\n"
             "      exit 0 when none differ, 1 when some do, 2 on trouble",
-            &RunDiff},
+            &RunDiff, kDiffTrouble},
     Command{"set", "[--limits LMT] FILE FIELD=VALUE... -o OUT | --fields",
             "write FILE to OUT with the fields set as an edit in the window sets them (within the\n"
             "      limits, partner side too while SymmetricFlag is 1); --fields lists the FIELDs",
@@ -52,7 +55,7 @@ std::string UsageLine(const Command& command) {
     return "usage: kvqsetup-cli " + std::string(command.Name) + " " + std::string(command.Usage);
 }
 
-void PrintGeneralHelp(std::FILE* to) {
+std::string GeneralHelp() {
     std::string text = "usage: kvqsetup-cli COMMAND [ARGS...]\n"
                        "       kvqsetup-cli COMMAND --help\n\ncommands:\n";
     for (const Command& command : kCommands) {
@@ -60,49 +63,75 @@ void PrintGeneralHelp(std::FILE* to) {
                 std::string(command.Summary) + "\n";
     }
     text += "\n--limits LMT puts the limits of the limits file LMT in force instead of the built-in "
-            "ones.\nExit status: 0 done, 1 a file could not be read or written (import: or the "
-            "text was\nnot recognised; set: an assignment was refused), 2 a usage error.\n"
+            "ones.\n-o - writes the record to standard output.\nExit status: 0 done, 1 a file "
+            "could not be read or written (import: or the text was\nnot recognised; set: an "
+            "assignment was refused), 2 a usage error.\n"
             "diff: 0 the same, 1 different, 2 trouble.\n";
-    std::fputs(text.c_str(), to);
+    return text;
 }
 
-int Main(int argc, char** argv) {
-    const std::vector<std::string> all(argv + 1, argv + argc);
+// The command line without a known command: help, the version or a usage error.
+int RunWithoutCommand(const std::vector<std::string>& all) {
     if (all.empty()) {
-        PrintGeneralHelp(stderr);
+        std::fputs(GeneralHelp().c_str(), stderr);
         return kUsageError;
     }
     if (all.front() == "--help" || all.front() == "-h" || all.front() == "help") {
-        PrintGeneralHelp(stdout);
+        PrintOut(GeneralHelp());
         return kOk;
     }
     if (all.front() == "--version") {
-        std::printf("kvqsetup-cli %s\n", VersionString().c_str());
+        PrintOut("kvqsetup-cli " + VersionString() + "\n");
         return kOk;
     }
-    const Command* command = FindCommand(all.front());
-    if (!command) {
-        PrintError("kvqsetup-cli: unknown command " + all.front());
-        PrintGeneralHelp(stderr);
-        return kUsageError;
-    }
-    const std::vector<std::string> args(all.begin() + 1, all.end());
+    PrintError("kvqsetup-cli: unknown command " + all.front());
+    std::fputs(GeneralHelp().c_str(), stderr);
+    return kUsageError;
+}
+
+int RunCommand(const Command& command, const std::vector<std::string>& args) {
     for (const std::string& arg : args) {
         if (arg == "--") break;
         if (arg == "--help" || arg == "-h") {
-            std::printf("%s\n%s\n", UsageLine(*command).c_str(), std::string(command->Summary).c_str());
+            PrintOut(UsageLine(command) + "\n" + std::string(command.Summary) + "\n");
             return kOk;
         }
     }
     try {
-        return command->Run(args);
+        return command.Run(args);
     } catch (const UsageError& e) {
-        PrintError("kvqsetup-cli " + std::string(command->Name) + ": " + e.what());
-        PrintError(UsageLine(*command));
+        PrintError("kvqsetup-cli " + std::string(command.Name) + ": " + e.what());
+        PrintError(UsageLine(command));
         return kUsageError;
+    } catch (const WriteError&) {
+        throw;
     } catch (const std::exception& e) {
         PrintError(e.what());
-        return kBadInput;
+        return command.Trouble;
+    }
+}
+
+// A closed standard stream gets /dev/null, open the wrong way round: files the program opens
+// cannot take its number, and using it still fails (output: "Bad file descriptor"), as it should.
+void OpenClosedStandardStreams() {
+    for (int fd = 0; fd <= 2; ++fd)
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF)
+            ::open("/dev/null", fd == 0 ? O_WRONLY : O_RDONLY);
+}
+
+int Main(int argc, char** argv) {
+    OpenClosedStandardStreams();
+    RemoveTemporaryFilesOnSignals();
+    const std::vector<std::string> all(argv + 1, argv + argc);
+    const Command* command = all.empty() ? nullptr : FindCommand(all.front());
+    try {
+        const int status =
+            command ? RunCommand(*command, {all.begin() + 1, all.end()}) : RunWithoutCommand(all);
+        CloseStandardOutput();
+        return status;
+    } catch (const WriteError& e) {
+        PrintError(e.what());
+        return command ? command->Trouble : kBadInput;
     }
 }
 

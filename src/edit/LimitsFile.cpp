@@ -134,7 +134,7 @@ std::optional<LimitsFileContent> ReadLimitsFile(const std::string& path) {
                                                                &std::fclose);
     if (!file) {
         if (errno == ENOENT) return std::nullopt;
-        throw KvqError("Cannot read " + path + ": " + std::strerror(errno));
+        throw KvqError("Cannot read " + PrintableName(path) + ": " + std::strerror(errno));
     }
     EntryLineReader reader(file.get(), path);
     return ParseLines(reader);

@@ -192,19 +192,16 @@ void CutIntoTokens(std::string_view text, std::vector<std::string_view>& tokens)
 // x + 0.001 in single precision: values a thousandth below a table ratio still select it.
 float PlusTolerance(float x) { return ToSingle(static_cast<double>(x) + 0.001); }
 
-// The "*.kvq" ordinary files of the folder, in byte order of their names.
+// The unhidden "*.kvq" entries of the folder, whatever their kind, in byte order of their names.
 std::vector<std::string> VocabularyFiles(const std::string& folder) {
     std::vector<std::string> paths;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
          it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        std::error_code typeError;
-        if (name.starts_with('.') || !name.ends_with(".kvq") || !it->is_regular_file(typeError))
-            continue;
-        paths.push_back(it->path().string());
+        if (!name.starts_with('.') && name.ends_with(".kvq")) paths.push_back(it->path().string());
     }
-    if (ec) throw KvqError("Cannot read " + folder + ": " + ec.message());
+    if (ec) throw KvqError("Cannot read " + PrintableName(folder) + ": " + ec.message());
     std::sort(paths.begin(), paths.end());
     return paths;
 }
@@ -240,9 +237,16 @@ void TextImport::LoadVocabularies(const std::string& folder) {
     vocabularies_.push_back(BuiltInVocabulary());
     if (folder.empty()) return;
     for (const std::string& path : VocabularyFiles(folder)) {
+        // A folder, pipe or device of that name is no vocabulary; a pipe would keep us waiting.
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(path, ec)) {
+            dropped_.push_back({path, 0, "not a regular file"});
+            continue;
+        }
         const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                                    &std::fclose);
-        if (!file) throw KvqError("Cannot read " + path + ": " + std::strerror(errno));
+        if (!file)
+            throw KvqError("Cannot read " + PrintableName(path) + ": " + std::strerror(errno));
         EntryLineReader reader(file.get(), path);
         VocabularyParse parse = ParseLines(reader);
         if (parse.Usable())

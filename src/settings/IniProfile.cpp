@@ -40,6 +40,11 @@ std::string_view Unquote(std::string_view value) {
 
 bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != npos; }
 
+// The line end that starts at pos: CR LF, or the CR or LF alone.
+std::string_view LineEndAt(std::string_view text, std::size_t pos) {
+    return text.substr(pos, text.substr(pos, 2) == "\r\n" ? 2 : 1);
+}
+
 // What one line, without its line end, holds. The views point into the line.
 struct Line {
     enum Kind { Other, Section, Key } kind = Other;
@@ -71,7 +76,7 @@ std::string_view Cut(std::string_view value) {
 }
 
 [[noreturn]] void FailToRead(const std::string& path, const std::string& reason) {
-    throw KvqError("Cannot read " + std::string(FileNameOf(path)) + ": " + reason);
+    throw KvqError("Cannot read " + PrintableName(FileNameOf(path)) + ": " + reason);
 }
 
 } // namespace
@@ -90,9 +95,9 @@ IniProfile::Place IniProfile::Locate(std::string_view section, std::string_view 
     bool firstAppearance = false;
     const std::string_view text(text_);
     for (std::size_t pos = 0; pos < text.size();) {
-        const auto lf = text.find('\n', pos);
-        const std::size_t next = lf == npos ? text.size() : lf + 1;
-        const Line line = ParseLine(text.substr(pos, lf - pos));
+        const auto end = text.find_first_of("\r\n", pos);
+        const std::size_t next = end == npos ? text.size() : end + LineEndAt(text, end).size();
+        const Line line = ParseLine(text.substr(pos, end - pos));
         if (line.kind == Line::Section) {
             inSection = SameName(line.name, section);
             firstAppearance = inSection && !place.sectionFound;
@@ -145,13 +150,13 @@ void IniProfile::Write(std::string_view section, std::string_view key, std::stri
 }
 
 void IniProfile::InsertLines(std::size_t pos, std::initializer_list<std::string_view> lines) {
-    const auto lf = text_.find('\n');
-    const std::string_view eol = lf != npos && lf > 0 && text_[lf - 1] == '\r' ? "\r\n" : "\n";
+    const auto end = text_.find_first_of("\r\n");
+    const std::string eol(end == npos ? "\n" : LineEndAt(text_, end));
     std::string block;
     for (const std::string_view line : lines) block.append(line).append(eol);
     // After a last line without a line end the new lines get the line end before them, so the
     // text still ends as it did.
-    if (pos == text_.size() && !text_.empty() && text_.back() != '\n') {
+    if (pos == text_.size() && !text_.empty() && text_.back() != '\n' && text_.back() != '\r') {
         block.erase(block.size() - eol.size());
         block.insert(0, eol);
     }

@@ -13,8 +13,7 @@ namespace kvq {
 // changing many values costs one read and one write of the file.
 //
 // How the text reads, as the classic Windows profile functions read it:
-// - A line ends at LF. Blanks are characters of code 32 or below, so the CR of a CR LF line end
-//   is one.
+// - A line ends at LF, CR LF or CR alone. Blanks are characters of code 32 or below.
 // - A line whose first non-blank character is "[" starts a section, named by the text up to the
 //   first "]" (or the line's end) with the blanks around it removed.
 // - A line whose first non-blank character is ";" is a comment.
@@ -46,10 +45,11 @@ public:
 
     // Gives the key the value. The key is added after the last key of the section's first
     // appearance, the section with the key at the end of the text, using the text's own line end
-    // (LF for a text without one). Every other byte stays as it was. A value that would not read
-    // back the same is written in double quotes. A line break in any of the three, and a section
-    // or key name that would not read back the same (blanks around it, "]" in a section, "=" in a
-    // key, a key starting with ";" or "["), throws KvqError and changes nothing.
+    // (the first one in it: LF, CR LF or CR; LF for a text without one). Every other byte stays as
+    // it was. A value that would not read back the same is written in double quotes. A line break
+    // in any of the three, and a section or key name that would not read back the same (blanks
+    // around it, "]" in a section, "=" in a key, a key starting with ";" or "["), throws KvqError
+    // and changes nothing.
     void Write(std::string_view section, std::string_view key, std::string_view value);
 
     [[nodiscard]] const std::string& Text() const { return text_; }

@@ -6,9 +6,10 @@ namespace kvq {
 
 namespace {
 
-bool CopyGroupFromFile(TSetup& target, const std::string& path, std::span<const ByteRange> group) {
+bool CopyGroupFromFile(TSetup& target, const std::string& path, std::span<const ByteRange> group,
+                       Waiting waiting) {
     TSetup source;
-    if (!LoadSetup(source, path)) return false;
+    if (!LoadSetup(source, path, waiting)) return false;
     const auto& from = source.Record.ToBytes();
     auto& to = target.Record.MutableBytes();
     for (const ByteRange& range : group)
@@ -19,12 +20,12 @@ bool CopyGroupFromFile(TSetup& target, const std::string& path, std::span<const 
 
 } // namespace
 
-bool CopyGearboxFromFile(TSetup& target, const std::string& path) {
-    return CopyGroupFromFile(target, path, GearboxGroup());
+bool CopyGearboxFromFile(TSetup& target, const std::string& path, Waiting waiting) {
+    return CopyGroupFromFile(target, path, GearboxGroup(), waiting);
 }
 
-bool CopyChassisFromFile(TSetup& target, const std::string& path) {
-    return CopyGroupFromFile(target, path, ChassisGroup());
+bool CopyChassisFromFile(TSetup& target, const std::string& path, Waiting waiting) {
+    return CopyGroupFromFile(target, path, ChassisGroup(), waiting);
 }
 
 } // namespace kvq

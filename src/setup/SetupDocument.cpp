@@ -5,63 +5,55 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kvq {
 
 namespace {
 
-// Closes a file descriptor when it goes out of scope.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    [[nodiscard]] int get() const { return fd_; }
-
-private:
-    int fd_;
-};
+std::string ShownName(const std::string& path) { return PrintableName(FileNameOf(path)); }
 
 [[noreturn]] void FailedToOpen(const std::string& path) {
-    throw KvqError("Failed to open " + std::string(FileNameOf(path)));
+    throw KvqError("Failed to open " + ShownName(path));
 }
 
 } // namespace
 
-bool LoadSetup(TSetup& setup, const std::string& path) {
+bool LoadSetup(TSetup& setup, const std::string& path, Waiting waiting) {
     setup.FileName = path;
-    // Non-blocking, so that a named pipe reads as empty instead of hanging the program.
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    // Opening a pipe waits for its writer; without waiting the open returns at once and the
+    // kind of file decides.
+    const bool wait = waiting == Waiting::Allowed;
+    const FileDescriptor file(
+        ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | (wait ? 0 : O_NONBLOCK)));
     if (file.get() < 0) {
         if (errno == ENOENT) return false;
         FailedToOpen(path);
     }
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) FailedToOpen(path);
+    if (!wait && !S_ISREG(info.st_mode)) throw KvqError(ShownName(path) + ": not a regular file");
+    // A pipe delivers in pieces: only its end, or the 264th byte, ends the record.
     SetupRecord::Bytes bytes{};
     std::size_t got = 0;
     while (got < bytes.size()) {
         const auto n = ::read(file.get(), bytes.data() + got, bytes.size() - got);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            if (errno == EAGAIN) break;
-            FailedToOpen(path);
-        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) FailedToOpen(path);
         if (n == 0) break;
         got += static_cast<std::size_t>(n);
     }
     setup.Record = SetupRecord::FromBytes(std::span(bytes.data(), got));
-    if (!setup.Record.HasMagic())
-        throw KvqError(std::string(FileNameOf(path)) + ": Invalid file type");
+    if (!setup.Record.HasMagic()) throw KvqError(ShownName(path) + ": Invalid file type");
     setup.GearboxKind = GearboxKindFromFileName(path);
     setup.Changed = false;
     return true;
 }
 
-void WriteSetupFile(const std::string& path, const SetupRecord& record, FileOps& ops) {
-    WriteFileAtomically(path, record.ToBytes(), ops);
+void WriteSetupFile(const std::string& path, const SetupRecord& record, FileOps& ops,
+                    Waiting waiting) {
+    WriteFileAtomically(path, record.ToBytes(), ops, waiting);
 }
 
 } // namespace kvq

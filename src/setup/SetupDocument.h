@@ -19,14 +19,17 @@ public:
 
 // Reads the file into the setup: FileName becomes path, the record takes the file's first 264
 // bytes (a shorter file leaves the rest zero), GearboxKind comes from the name and Changed is
-// cleared. Returns false, reporting nothing, when the file does not exist. Throws KvqError
-// "Failed to open NAME" when it cannot be read and "NAME: Invalid file type" when it does not
-// start with "PGTS".
-bool LoadSetup(TSetup& setup, const std::string& path);
+// cleared. A pipe or a device is read up to its 264th byte or its end, however long its writer
+// takes, where waiting is allowed; otherwise only a regular file is read. Returns false,
+// reporting nothing, when the file does not exist. Throws KvqError "Failed to open NAME" when it
+// cannot be read, "NAME: not a regular file" when it may not be, and "NAME: Invalid file type"
+// when it does not start with "PGTS".
+bool LoadSetup(TSetup& setup, const std::string& path, Waiting waiting = Waiting::Never);
 
-// Writes the 264 bytes of the record to path, replacing the file whole or not at all. Throws
-// KvqError with the system's message when that fails; an existing file then stays as it was.
+// Writes the 264 bytes of the record to path as WriteFileAtomically does: a file is replaced
+// whole or not at all. Throws KvqError with the system's message when that fails; an existing
+// file then stays as it was.
 void WriteSetupFile(const std::string& path, const SetupRecord& record,
-                    FileOps& ops = SystemFileOps());
+                    FileOps& ops = SystemFileOps(), Waiting waiting = Waiting::Never);
 
 } // namespace kvq

@@ -32,11 +32,21 @@ class CliFixture : public ::testing::Test {
 protected:
     // Standard input is the file stdinPath, or nothing.
     CliRun Cli(const std::vector<std::string>& args, const std::string& stdinPath = "/dev/null") {
+        return Shell(CliCommand(args) + " <" + Quote(stdinPath));
+    }
+
+    // The companion with its arguments as a shell command, for Shell.
+    static std::string CliCommand(const std::vector<std::string>& args) {
         std::string command = Quote(KVQ_CLI_PATH);
         for (const auto& arg : args)
             command += " " + Quote(arg);
-        command += " <" + Quote(stdinPath);
-        command += " >" + Quote(dir.File("stdout")) + " 2>" + Quote(dir.File("stderr"));
+        return command;
+    }
+
+    // Runs a shell command line, keeping what it printed; redirections in it come first.
+    CliRun Shell(const std::string& line) {
+        const std::string command =
+            "( " + line + " ) >" + Quote(dir.File("stdout")) + " 2>" + Quote(dir.File("stderr"));
         const int raw = std::system(command.c_str());
         return {WEXITSTATUS(raw), ReadText(dir.File("stdout")), ReadText(dir.File("stderr"))};
     }

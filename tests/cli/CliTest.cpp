@@ -3,8 +3,16 @@
 #include "CliFixture.h"
 #include "edit/FieldTable.h"
 #include "import/ImportTemplate.h"
-#include "setup/Sheet.h"
+#include "setup/AtomicFile.h"
 #include "setup/SetupDocument.h"
+#include "setup/Sheet.h"
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace kvq {
 namespace {
@@ -43,10 +51,13 @@ TEST_F(CliTest, SheetsOfSeveralFilesHaveHeadersAndGearsByName) {
 
 TEST_F(CliTest, BadFilesAreReportedAndTheOthersStillPrinted) {
     test::WriteText(dir.File("car.br3"), "pgts and more");
+    test::WriteText(dir.File("new\nline\x1b[2J.br3"), "pgts");
     const std::string missing = dir.File("missing.br3");
-    const CliRun run = Cli({"sheet", dir.File("car.br3"), Example("default.br1"), missing});
+    const CliRun run = Cli({"sheet", dir.File("car.br3"), Example("default.br1"), missing,
+                            dir.File("new\nline\x1b[2J.br3")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "car.br3: Invalid file type\n" + missing + ": file not found\n");
+    EXPECT_EQ(run.err, "car.br3: Invalid file type\n" + missing +
+                           ": file not found\nnew\\nline\\x1b[2J.br3: Invalid file type\n");
     EXPECT_NE(run.out.find("Steering Ratio: 16:1"), std::string::npos);
 }
 
@@ -73,11 +84,14 @@ TEST_F(CliTest, UsageErrors) {
     const Row rows[] = {
         {{}, "usage: kvqsetup-cli COMMAND [ARGS...]"},
         {{"frobnicate"}, "kvqsetup-cli: unknown command frobnicate"},
+        {{"frob\x1b[2J\n"}, "kvqsetup-cli: unknown command frob\\x1b[2J\\n"},
         {{"sheet"}, "kvqsetup-cli sheet: no setup file given"},
         {{"sheet", "--limits"}, "kvqsetup-cli sheet: option --limits needs a value"},
         {{"sheet", "--bogus", "x.br1"}, "kvqsetup-cli sheet: unknown option --bogus"},
         {{"sheet", "--limits", "/nonexistent/x.lmt", "x.br1"},
          "kvqsetup-cli sheet: limits file not found: /nonexistent/x.lmt"},
+        {{"sheet", "--limits", "/tmp", "x.br1"},
+         "kvqsetup-cli sheet: limits file is not a regular file: /tmp"},
         {{"normalise", "x.br1"}, "kvqsetup-cli normalise: no output file given (-o OUT)"},
         {{"normalise", "-o", "y.br1"}, "kvqsetup-cli normalise: give exactly one input file"},
         {{"normalise", "x.br1", "-o", "y.br1", "-d", "/tmp"},
@@ -147,6 +161,112 @@ TEST_F(CliTest, NormaliseManyIntoAFolder) {
     EXPECT_EQ(test::ReadBytes(dir.File("out/beyond.lo3")), bytes(expected));
     EXPECT_EQ(test::ReadBytes(dir.File("out/default.br1")), bytes(NormalisedTemplate()));
     EXPECT_FALSE(std::filesystem::exists(dir.File("out/notes.br1")));
+}
+
+// Standard output is checked as cat checks it: a write that fails, or a closed stream, is told
+// and the command fails.
+TEST_F(CliTest, StandardOutputThatCannotBeWrittenIsAnError) {
+    SetupRecord other = ImportTemplate();
+    other.Set(field::Fuel, 21.0f);
+    WriteSetupFile(dir.File("other.br1"), other);
+    std::vector<std::string> manyFiles = {"dump", "--json"};
+    manyFiles.insert(manyFiles.end(), 50, Example("default.br1"));
+    struct Row {
+        std::vector<std::string> args;
+        int status;
+    };
+    const Row rows[] = {
+        {{"sheet", Example("default.br1")}, 1},
+        {{"dump", Example("default.br1")}, 1},
+        {manyFiles, 1},
+        {{"diff", Example("default.br1"), dir.File("other.br1")}, 2},
+        {{"set", "--fields"}, 1},
+        {{"--help"}, 1},
+        {{"sheet", "--help"}, 1},
+        {{"--version"}, 1},
+        {{"normalise", Example("default.br1"), "-o", "-"}, 1},
+    };
+    for (const Row& row : rows) {
+        for (const auto& [redirect, reason] :
+             {std::pair{">/dev/full", "No space left on device"}, {">&-", "Bad file descriptor"}}) {
+            const CliRun run = Shell(CliCommand(row.args) + " " + redirect);
+            EXPECT_EQ(run.status, row.status) << row.args[0] << " " << redirect;
+            EXPECT_EQ(run.err, std::string("kvqsetup-cli: write error: ") + reason + "\n")
+                << row.args[0] << " " << redirect;
+        }
+    }
+}
+
+// A pipe delivers in pieces; a record is read to its end. "-o -" writes the record alone.
+TEST_F(CliTest, PipesInAndStandardOutputOut) {
+    const std::string example = test::Quote(Example("default.br1"));
+    const CliRun normalise =
+        Shell("{ head -c 100 " + example + "; sleep 0.3; tail -c +101 " + example + "; } | " +
+              CliCommand({"normalise", "/dev/stdin", "-o", "-"}));
+    EXPECT_EQ(normalise.status, 0) << normalise.err;
+    const SetupRecord expected = NormalisedTemplate();
+    const std::string bytes(expected.ToBytes().begin(), expected.ToBytes().end());
+    EXPECT_EQ(normalise.out, bytes);
+
+    test::WriteText(dir.File("sheet.txt"), SheetText(6, NormalisedTemplate()));
+    const CliRun import = Cli({"import", "-o", "-"}, dir.File("sheet.txt"));
+    EXPECT_EQ(import.status, 0) << import.err;
+    EXPECT_EQ(import.out, bytes) << "no gear count after it";
+}
+
+// Ended by a signal in the middle of a batch, normalise -d removes what it has staged and ends by
+// that signal; the files already put in place are whole.
+TEST_F(CliTest, ASignalInTheMiddleOfABatchLeavesNoTemporaryFiles) {
+    constexpr std::size_t kStagedWhenStopped = 10;
+    std::filesystem::create_directory(dir.File("in"));
+    const std::string out = dir.File("out");
+    std::vector<std::string> args = {KVQ_CLI_PATH, "normalise"};
+    for (std::size_t i = 0; i < AtomicBatch::kMaxStaged + kStagedWhenStopped; ++i) {
+        args.push_back(dir.File("in/" + std::to_string(1000 + i) + ".br1"));
+        std::filesystem::copy_file(Example("default.br1"), args.back());
+    }
+    // The program stops at a pipe without a writer, with the last files staged.
+    args.push_back(dir.File("in/pipe.br1"));
+    ASSERT_EQ(::mkfifo(args.back().c_str(), 0600), 0);
+    args.insert(args.end(), {"-d", out});
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const SetupRecord expected = NormalisedTemplate();
+    const auto count = [&](bool hidden) {
+        std::size_t n = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(out))
+            n += entry.path().filename().string().starts_with('.') == hidden;
+        return n;
+    };
+
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        std::filesystem::remove_all(out);
+        std::filesystem::create_directory(out);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            for (const int s : {SIGINT, SIGTERM, SIGHUP}) ::signal(s, SIG_DFL);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        const auto stopped = [&] {
+            return count(false) == AtomicBatch::kMaxStaged && count(true) == kStagedWhenStopped;
+        };
+        for (int wait = 0; wait < 1000 && !stopped(); ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_TRUE(stopped()) << "one batch in place, the next staged";
+        ::kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(count(true), 0u) << "no temporary file is left";
+        EXPECT_EQ(count(false), AtomicBatch::kMaxStaged);
+        const auto& bytes = expected.ToBytes();
+        for (const auto& entry : std::filesystem::directory_iterator(out))
+            EXPECT_EQ(test::ReadBytes(entry.path().string()),
+                      std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+    }
 }
 
 TEST_F(CliTest, NormaliseFailureToWriteIsBadInput) {
@@ -224,11 +344,15 @@ TEST_F(CliTest, ImportWithAVocabularyFolder) {
     std::filesystem::copy_file(test::SourceDir() / "examples" / "alternative.kvq",
                                vocabularies + "/alternative.kvq");
     test::WriteText(vocabularies + "/broken.kvq", "0,Fuel\nFuel\n");
+    std::filesystem::create_directory(vocabularies + "/folder.kvq");
+    ASSERT_EQ(::mkfifo((vocabularies + "/pipe.kvq").c_str(), 0600), 0);
     const CliRun run = Cli({"import", "--vocab-dir", vocabularies, Example("alternative.txt"), "-o",
                             dir.File("out.br1")});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "5\n");
-    EXPECT_EQ(run.err, vocabularies + "/broken.kvq:2: no comma; vocabulary not used\n");
+    EXPECT_EQ(run.err, vocabularies + "/broken.kvq:2: no comma; vocabulary not used\n" +
+                           vocabularies + "/folder.kvq: not a regular file; vocabulary not used\n" +
+                           vocabularies + "/pipe.kvq: not a regular file; vocabulary not used\n");
     TSetup imported;
     ASSERT_TRUE(LoadSetup(imported, dir.File("out.br1")));
     EXPECT_EQ(imported.Record.Get(field::Fuel), 30.0f);

@@ -9,10 +9,24 @@ namespace kvq::test {
 // Fails one chosen step of writing with the given error.
 class FailingOps : public FileOps {
 public:
-    enum Step { FailCreate, FailWrite, FailShortWrite, FailSync, FailClose, FailRename, FailSyncFolder };
+    enum Step {
+        FailCreate,
+        FailChmod,
+        FailWrite,
+        FailShortWrite,
+        FailSync,
+        FailClose,
+        FailRename,
+        FailSyncFolder
+    };
     FailingOps(Step step, int error) : step_(step), error_(error) {}
 
-    int Mkstemp(char* t) override { return step_ == FailCreate ? Fail() : FileOps::Mkstemp(t); }
+    int CreateNew(int folder, const char* name) override {
+        return step_ == FailCreate ? Fail() : FileOps::CreateNew(folder, name);
+    }
+    int Fchmod(int fd, mode_t mode) override {
+        return step_ == FailChmod ? Fail() : FileOps::Fchmod(fd, mode);
+    }
     long Write(int fd, const void* data, std::size_t size) override {
         if (step_ == FailWrite) return Fail();
         // A disk that fills up: the first write takes part of the data, the next one nothing.
@@ -27,10 +41,10 @@ public:
         }
         return FileOps::Close(fd);
     }
-    int Rename(const char* a, const char* b) override {
-        return step_ == FailRename ? Fail() : FileOps::Rename(a, b);
+    int Rename(int folder, const char* a, const char* b) override {
+        return step_ == FailRename ? Fail() : FileOps::Rename(folder, a, b);
     }
-    int SyncFolder(const char* folder) override {
+    int SyncFolder(int folder) override {
         return step_ == FailSyncFolder ? Fail() : FileOps::SyncFolder(folder);
     }
 
@@ -52,6 +66,7 @@ struct WriteFailure {
 };
 inline constexpr WriteFailure kWriteFailures[] = {
     {FailingOps::FailCreate, EACCES, "Permission denied"},
+    {FailingOps::FailChmod, EPERM, "Operation not permitted"},
     {FailingOps::FailWrite, EIO, "Input/output error"},
     {FailingOps::FailShortWrite, 0, "No space left on device"},
     {FailingOps::FailSync, ENOSPC, "No space left on device"},

@@ -28,7 +28,7 @@ TSetup Target() {
 TEST(GroupCopyTest, ExactlyTheGroupsBytesMove) {
     struct Row {
         const char* name;
-        bool (*copy)(TSetup&, const std::string&);
+        bool (*copy)(TSetup&, const std::string&, Waiting);
         std::vector<std::pair<std::size_t, std::size_t>> moved; // first, last byte
     };
     const Row rows[] = {
@@ -41,7 +41,7 @@ TEST(GroupCopyTest, ExactlyTheGroupsBytesMove) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         TSetup target = Target();
-        ASSERT_TRUE(row.copy(target, source));
+        ASSERT_TRUE(row.copy(target, source, Waiting::Never));
         for (std::size_t i = 0; i < SetupRecord::kSize; ++i) {
             bool inGroup = false;
             for (auto [first, last] : row.moved) inGroup = inGroup || (i >= first && i <= last);

@@ -38,13 +38,23 @@ constexpr std::string_view kEdited = "; written by hand\n"
                                      "Width=9\n"
                                      "top=2";
 
-std::string WithCrLf(std::string_view text) {
+// Files come with every kind of line end.
+constexpr std::string_view kLineEnds[] = {"\n", "\r\n", "\r"};
+
+// The text with each LF replaced by the line end given.
+std::string WithLineEnds(std::string_view text, std::string_view eol) {
     std::string out;
     for (const char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
+        if (c == '\n')
+            out += eol;
+        else
+            out += c;
     }
     return out;
+}
+
+std::string LineEndName(std::string_view eol) {
+    return eol == "\n" ? " (LF)" : eol == "\r" ? " (CR)" : " (CR LF)";
 }
 
 // Replaces the one occurrence of what in text.
@@ -56,7 +66,7 @@ std::string Replaced(std::string_view text, std::string_view what, std::string_v
     return out.replace(at, what.size(), with);
 }
 
-TEST(IniProfileTest, ReadsHandEditedFileWithLfAndCrLf) {
+TEST(IniProfileTest, ReadsHandEditedFileWithAnyLineEnds) {
     struct Row {
         const char* name;
         const char* section;
@@ -79,11 +89,11 @@ TEST(IniProfileTest, ReadsHandEditedFileWithLfAndCrLf) {
         {"line without equals is no key", "Position", "Height", "default"},
         {"key before the first section belongs to none", "", "Top", "default"},
     };
-    for (const std::string& text : {std::string(kEdited), WithCrLf(kEdited)}) {
-        const IniProfile profile(text);
+    for (const std::string_view eol : kLineEnds) {
+        const IniProfile profile(WithLineEnds(kEdited, eol));
         for (const Row& row : rows)
             EXPECT_EQ(profile.Read(row.section, row.key, "default"), row.expected)
-                << row.name << (text.find('\r') != std::string::npos ? " (CR LF)" : " (LF)");
+                << row.name << LineEndName(eol);
     }
 }
 
@@ -129,14 +139,13 @@ TEST(IniProfileTest, WritingKeepsEveryOtherByte) {
          [](std::string_view t) { return Replaced(t, "\"  a b  \"", "\" b \""); }},
     };
     for (const Row& row : rows) {
-        IniProfile profile{std::string(kEdited)};
-        profile.Write(row.section, row.key, row.value);
-        EXPECT_EQ(profile.Text(), row.expected(kEdited)) << row.name;
-        EXPECT_EQ(profile.Read(row.section, row.key, "default"), row.value) << row.name;
-
-        IniProfile crLf(WithCrLf(kEdited));
-        crLf.Write(row.section, row.key, row.value);
-        EXPECT_EQ(crLf.Text(), WithCrLf(row.expected(kEdited))) << row.name << " (CR LF)";
+        for (const std::string_view eol : kLineEnds) {
+            IniProfile profile(WithLineEnds(kEdited, eol));
+            profile.Write(row.section, row.key, row.value);
+            EXPECT_EQ(profile.Text(), WithLineEnds(row.expected(kEdited), eol))
+                << row.name << LineEndName(eol);
+            EXPECT_EQ(profile.Read(row.section, row.key, "default"), row.value) << row.name;
+        }
     }
 }
 
@@ -202,7 +211,7 @@ TEST(IniProfileTest, LoadAndSaveFiles) {
     EXPECT_EQ(IniProfile::Load(path).Text(), "") << "missing file";
     EXPECT_EQ(IniProfile::Load(dir.File("missing/KVQ.INI")).Text(), "") << "missing folder";
 
-    IniProfile profile(WithCrLf(kEdited));
+    IniProfile profile(WithLineEnds(kEdited, "\r\n"));
     profile.Write("Position", "Top", "3");
     profile.Save(path);
     EXPECT_EQ(test::ReadText(path), profile.Text());

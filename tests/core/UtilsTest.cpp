@@ -8,9 +8,12 @@
 
 #include <cmath>
 #include <limits>
+#include <sys/stat.h>
 
 namespace kvq {
 namespace {
+
+using namespace std::literals;
 
 TEST(ClampTest, IntegerRules) {
     EXPECT_EQ(ClampInt(0, 1, 5), 1);
@@ -48,6 +51,32 @@ TEST(UtilsTest, FileNameAndExtension) {
     EXPECT_EQ(ReplaceExtension("/opt/kvq/kvqsetup.exe", ".ini"), "/opt/kvq/kvqsetup.ini");
     EXPECT_EQ(ReplaceExtension("/opt/kvq.d/kvqsetup", ".ini"), "/opt/kvq.d/kvqsetup.ini");
     EXPECT_EQ(ReplaceExtension("a.b.c", ".x"), "a.b.x");
+}
+
+// Names in messages: what a terminal would obey is shown instead; every other character stays.
+TEST(PrintableNameTest, ControlsAndBytesThatAreNoUtf8AreEscaped) {
+    const std::pair<std::string_view, std::string_view> rows[] = {
+        {"car.br1", "car.br1"},
+        {"a\nb\tc\rd", "a\\nb\\tc\\rd"},
+        {"\x1b[2J\x07\x7f", "\\x1b[2J\\x07\\x7f"},
+        {"\xc2\x9b" "2J", "\\xc2\\x9b2J"},               // the C1 control CSI in UTF-8
+        {"caf\xe9 \xed\xa0\x80", "caf\\xe9 \\xed\\xa0\\x80"}, // Latin-1, an encoded surrogate
+        {"\xc3", "\\xc3"},                                  // cut short
+        {"ünï €\\ 😀", "ünï €\\ 😀"},
+    };
+    for (const auto& [name, shown] : rows) {
+        EXPECT_EQ(PrintableName(name), shown);
+        EXPECT_EQ(PrintableName(shown), shown) << "escaping twice changes nothing";
+    }
+}
+
+// The window takes names as UTF-16; any bytes must come back from it as they went.
+TEST(FileNameUtf16Test, EveryNameComesBackByteForByte) {
+    for (const std::string_view name : {"plain.br1"sv, "ünï 😀.fe2"sv, "caf\xe9.br1"sv,
+                                        "\xff\xfe\x80\xc3"sv, "\xed\xa0\x80\xf4\x90\x80\x80"sv})
+        EXPECT_EQ(FileNameFromUtf16(FileNameToUtf16(name)), name);
+    EXPECT_EQ(FileNameToUtf16("ü😀"), u"ü😀");
+    EXPECT_EQ(FileNameFromUtf16(u"ü😀"), "ü😀");
 }
 
 TEST(ShortenPathTest, WindowsPathsLoseFoldersFromTheLeft) {
@@ -120,6 +149,8 @@ TEST(ReadTextLinesTest, SplitsLinesAndReportsAMissingFile) {
     }
     std::filesystem::create_directory(dir.File("folder.txt"));
     EXPECT_THROW((void)ReadTextLines(dir.File("folder.txt")), KvqError);
+    ASSERT_EQ(::mkfifo(dir.File("pipe.txt").c_str(), 0600), 0);
+    EXPECT_THROW((void)ReadTextLines(dir.File("pipe.txt")), KvqError) << "and does not wait";
 }
 
 } // namespace

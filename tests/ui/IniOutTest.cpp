@@ -350,7 +350,7 @@ TEST_F(IniOutTest, SavingWritesEveryWritableItemAndKeepsTheRest) {
 // Fails the rename that would put the new settings file in place.
 class FailingRename : public FileOps {
 public:
-    int Rename(const char*, const char*) override {
+    int Rename(int, const char*, const char*) override {
         errno = EACCES;
         return -1;
     }
