@@ -20,6 +20,16 @@
 
 namespace kvq {
 
+namespace {
+
+// A page's caption: the file's name without its folder, control characters shown escaped, as
+// the questions and titles that name the page show it too.
+QString CaptionOf(const QString& path) {
+    return QString::fromStdString(PrintableName(FileNameOf(LocalPath(path))));
+}
+
+} // namespace
+
 QString TForm1::PageCaption(int page) const { return TabControl1->tabText(page); }
 
 int TForm1::CurrentPage() const { return TabControl1->currentIndex(); }
@@ -84,7 +94,7 @@ void TForm1::OpenSetupFile(const QString& path, bool reportMissing) {
         return;
     }
     Normalise(setup->Record, limits_);
-    AddPage(QFileInfo(path).fileName(), std::move(setup));
+    AddPage(CaptionOf(path), std::move(setup));
     EnablePageCommands(true);
     Save1->setEnabled(false);
     RenderSheet();
@@ -104,7 +114,7 @@ void TForm1::Open1Click() {
 
 std::optional<QString> TForm1::WriteSetup(const QString& fileName, const SetupRecord& record) {
     const SetupRecord copy = record;
-    const QString title = "Save " + QFileInfo(fileName).fileName() + " As";
+    const QString title = "Save " + CaptionOf(fileName) + " As";
     auto chosen = platform_.SaveFileName(this, title, kSetupFileFilter, fileName);
     if (!chosen) return std::nullopt;
     WriteSetupFile(LocalPath(*chosen), copy, platform_.Files());
@@ -117,7 +127,7 @@ bool TForm1::SaveCurrentPage() {
     if (written) {
         setup->FileName = LocalPath(*written);
         setup->Changed = false;
-        TabControl1->setTabText(CurrentPage(), QFileInfo(*written).fileName());
+        TabControl1->setTabText(CurrentPage(), CaptionOf(*written));
         setup->GearboxKind = GearboxKindFromFileName(setup->FileName);
     }
     return written.has_value();

@@ -267,6 +267,15 @@ TEST_F(WindowTest, AFailedSaveKeepsNameAndChangedAndSaysWhy) {
     EXPECT_TRUE(Action("Save1")->isEnabled());
 }
 
+TEST_F(WindowTest, ANameWithControlCharactersShowsThemEscaped) {
+    Open(SetupFile("a\nb.br1"));
+    EXPECT_EQ(Window().PageCaption(0), "a\\nb.br1");
+    MarkChanged(0);
+    platform.questionAnswers = {Platform::Answer::Cancel};
+    Window().ClosePage1Click();
+    EXPECT_EQ(platform.questions.at(0).text, "Setup a\\nb.br1 changed - Do you wish to save?");
+}
+
 TEST_F(WindowTest, TheSameFileOnTwoPagesStaysIndependent) {
     const std::string path = SetupFile("car.br1");
     Open(path);
