@@ -121,9 +121,10 @@ class Desktop:
     # The program.
 
     def start(self, *files):
-        self.app = subprocess.Popen([os.path.join(self.program_dir, "kvqsetup"), *files],
-                                    cwd=self.work, env=self.env, stdout=subprocess.DEVNULL,
-                                    stderr=subprocess.PIPE)
+        with open(os.path.join(self.root, "kvqsetup.log"), "ab") as log:
+            self.app = subprocess.Popen([os.path.join(self.program_dir, "kvqsetup"), *files],
+                                        cwd=self.work, env=self.env, stdout=subprocess.DEVNULL,
+                                        stderr=log)
         self.window = wait_until(lambda: self._window(f"^{re.escape(MAIN_TITLE)}$"),
                                  "the main window")
         self.activate_main()
