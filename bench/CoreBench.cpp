@@ -2,7 +2,7 @@
 
 #include "edit/FieldTable.h"
 #include "edit/LimitsFile.h"
-#include "import/ImportTemplate.h"
+#include "setup/ImportTemplate.h"
 #include "setup/SetupDocument.h"
 #include "setup/Sheet.h"
 

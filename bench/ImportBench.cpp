@@ -2,7 +2,7 @@
 // vocabulary plus vocabulary files.
 
 #include "edit/FieldTable.h"
-#include "import/ImportTemplate.h"
+#include "setup/ImportTemplate.h"
 #include "import/TextImport.h"
 #include "setup/Sheet.h"
 

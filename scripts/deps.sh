@@ -4,7 +4,7 @@
 set -euo pipefail
 
 kvq_packages=(
-    g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
+    g++ cmake ninja-build pkg-config clang clang-format clang-tidy libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
     qt6-base-dev qt6-qpa-plugins libgl-dev
     fonts-liberation2 locales

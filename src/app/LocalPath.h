@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Utils.h"
+#include "base/Utils.h"
 
 #include <QString>
 

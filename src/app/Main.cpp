@@ -8,7 +8,7 @@
 #include "app/OpenDialog.h"
 #include "app/SheetView.h"
 #include "app/Splash.h"
-#include "app/Utils.h"
+#include "base/Utils.h"
 #include "edit/FSpin.h"
 #include "edit/LSpin.h"
 #include "edit/LimitsFile.h"

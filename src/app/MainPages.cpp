@@ -5,7 +5,7 @@
 #include "app/LocalPath.h"
 #include "app/OpenDialog.h"
 #include "app/SheetView.h"
-#include "app/Utils.h"
+#include "base/Utils.h"
 #include "settings/IniOut.h"
 #include "setup/Sheet.h"
 

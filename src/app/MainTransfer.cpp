@@ -6,7 +6,7 @@
 #include "app/LocalPath.h"
 #include "app/Printing.h"
 #include "app/SheetView.h"
-#include "app/Utils.h"
+#include "base/Utils.h"
 #include "setup/GroupCopy.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 #include "app/Platform.h"
 
-#include "setup/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,6 +1,6 @@
 #include "app/Printing.h"
 
-#include "app/Utils.h"
+#include "base/Utils.h"
 #include "setup/Sheet.h"
 
 #include <QFile>

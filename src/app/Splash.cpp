@@ -1,6 +1,6 @@
 #include "app/Splash.h"
 
-#include "app/Utils.h"
+#include "base/Utils.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

@@ -3,7 +3,7 @@
 #include "app/Main.h"
 #include "app/Platform.h"
 #include "app/Startup.h"
-#include "app/Utils.h"
+#include "base/Utils.h"
 
 #include <QApplication>
 

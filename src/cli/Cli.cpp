@@ -1,6 +1,6 @@
 #include "cli/Cli.h"
 
-#include "app/Utils.h"
+#include "base/Utils.h"
 #include "edit/LimitsFile.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "app/Utils.h"
+#include "base/Utils.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
 #include "import/TextImport.h"

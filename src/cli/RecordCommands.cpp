@@ -1,7 +1,7 @@
 // dump, diff and set: the record field by field.
 
-#include "app/TextFormat.h"
-#include "app/Utils.h"
+#include "base/TextFormat.h"
+#include "base/Utils.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
 #include "edit/FieldEdit.h"

@@ -1,7 +1,7 @@
-#include "app/Utils.h"
+#include "base/Utils.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
-#include "setup/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "setup/Sheet.h"
 
 #include <filesystem>

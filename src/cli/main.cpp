@@ -1,9 +1,9 @@
 // kvqsetup-cli: the setup core for scripts and batch work.
 
-#include "app/Utils.h"
+#include "base/Utils.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
-#include "setup/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <array>
 #include <cerrno>

@@ -1,7 +1,7 @@
 #include "edit/FieldEdit.h"
 
-#include "app/TextFormat.h"
-#include "app/Utils.h"
+#include "base/TextFormat.h"
+#include "base/Utils.h"
 #include "setup/GearTables.h"
 #include "setup/Sheet.h"
 

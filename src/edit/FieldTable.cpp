@@ -1,6 +1,6 @@
 #include "edit/FieldTable.h"
 
-#include "app/Utils.h"
+#include "base/Utils.h"
 #include "setup/GearTables.h"
 
 namespace kvq {

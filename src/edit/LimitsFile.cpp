@@ -1,9 +1,10 @@
 #include "edit/LimitsFile.h"
 
-#include "app/EntryLines.h"
-#include "app/TextFormat.h"
-#include "app/Utils.h"
+#include "base/EntryLines.h"
+#include "base/TextFormat.h"
+#include "base/Utils.h"
 
+#include <initializer_list>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -60,47 +61,39 @@ public:
             return;
         }
         auto column = [&](std::size_t k) { return ExtractWord(k, line, kComma); };
-        const FieldEntry& entry = FieldTableEntry(field);
-        switch (entry.Kind) {
-        case FieldKind::IntegerField: {
-            auto& row = content_.Tables.IntegerRow(entry.Index);
-            std::int32_t* targets[] = {&row.MinValue, &row.MaxValue, &row.Increment};
-            for (std::size_t k = 2; k <= 4 && k <= columns; ++k) {
+        // Whole numbers go into their targets column by column; one that does not read leaves
+        // its target.
+        auto integers = [&](std::initializer_list<std::int32_t*> targets) {
+            std::size_t k = 2;
+            for (std::int32_t* target : targets) {
+                if (k > columns) break;
                 if (const auto v = ParseInteger(column(k)))
-                    *targets[k - 2] = *v;
+                    *target = *v;
                 else
                     Note(Format("column %d is not an integer; value unchanged", {k}));
+                ++k;
             }
-            break;
-        }
-        case FieldKind::RealField: {
-            auto& row = content_.Tables.RealRow(entry.Index);
-            float* targets[] = {&row.MinValue, &row.MaxValue, &row.Increment};
-            for (std::size_t k = 2; k <= 4 && k <= columns; ++k) {
-                const auto v = ParseReal(column(k));
-                if (!v) {
-                    Note(Format("column %d is not a number; rest of the line ignored", {k}));
-                    break;
-                }
-                *targets[k - 2] = ToSingle(*v);
-            }
-            break;
-        }
-        case FieldKind::ListField: {
-            auto& row = content_.Tables.ListRow(entry.Index);
-            std::int32_t* targets[] = {&row.MinIndex, &row.MaxIndex};
-            for (std::size_t k = 2; k <= 3 && k <= columns; ++k) {
-                if (const auto v = ParseInteger(column(k)))
-                    *targets[k - 2] = *v;
-                else
-                    Note(Format("column %d is not an integer; value unchanged", {k}));
-            }
-            break;
-        }
-        case FieldKind::ToggleField:
-            Note("the asymmetry toggle has no limits; line ignored");
-            break;
-        }
+        };
+        VisitField(field, content_.Tables,
+                   Overloaded{
+                       [&](IntegerLimit& row) {
+                           integers({&row.MinValue, &row.MaxValue, &row.Increment});
+                       },
+                       [&](RealLimit& row) {
+                           float* targets[] = {&row.MinValue, &row.MaxValue, &row.Increment};
+                           for (std::size_t k = 2; k <= 4 && k <= columns; ++k) {
+                               const auto v = ParseReal(column(k));
+                               if (!v) {
+                                   Note(Format("column %d is not a number; rest of the line ignored",
+                                               {k}));
+                                   break;
+                               }
+                               *targets[k - 2] = ToSingle(*v);
+                           }
+                       },
+                       [&](ListLimit& row) { integers({&row.MinIndex, &row.MaxIndex}); },
+                       [&](ToggleRow) { Note("the asymmetry toggle has no limits; line ignored"); },
+                   });
     }
 
     LimitsFileContent Take() { return std::move(content_); }

@@ -1,7 +1,7 @@
 #include "edit/SpinEdit.h"
 
-#include "app/TextFormat.h"
-#include "app/Utils.h"
+#include "base/TextFormat.h"
+#include "base/Utils.h"
 #include "edit/FieldEdit.h"
 
 #include <QApplication>

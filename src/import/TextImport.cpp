@@ -1,9 +1,9 @@
 #include "import/TextImport.h"
 
-#include "app/EntryLines.h"
-#include "app/TextFormat.h"
-#include "app/Utils.h"
-#include "import/ImportTemplate.h"
+#include "base/EntryLines.h"
+#include "base/TextFormat.h"
+#include "base/Utils.h"
+#include "setup/ImportTemplate.h"
 #include "import/RtToken.h"
 #include "setup/GearTables.h"
 
@@ -323,31 +323,29 @@ bool TextImport::StoreFieldValue(float code, std::string_view token) {
     if (!(code >= 1.0f && code < static_cast<float>(kFieldCount + 1))) return false;
     const int field = static_cast<int>(code);
     const int subSelector = static_cast<int>((code - static_cast<float>(field)) * 10.0f);
-    const FieldEntry& entry = FieldTableEntry(field);
-    switch (entry.Kind) {
-    case FieldKind::IntegerField: {
-        const auto value = ParseInteger(token);
-        if (value) record_.SetInt(tables_->IntegerRow(entry.Index).Slot, *value);
-        return value.has_value();
-    }
-    case FieldKind::RealField: {
-        const auto value = ParseSingle(token);
-        if (value) record_.SetFloat(tables_->RealRow(entry.Index).Slot, *value);
-        return value.has_value();
-    }
-    case FieldKind::ListField: {
-        const ListLimit& row = tables_->ListRow(entry.Index);
-        switch (row.Kind) {
-        case ListKind::GearList: return StoreGear(entry.Index, token);
-        case ListKind::DiffList: return StoreDiff(token);
-        case ListKind::RampPairList: return StoreRampAngle(row, subSelector, token);
-        }
-        return false;
-    }
-    case FieldKind::ToggleField:
-        return true;
-    }
-    return false;
+    return VisitField(
+        field, *tables_,
+        Overloaded{
+            [&](const IntegerLimit& row) {
+                const auto value = ParseInteger(token);
+                if (value) record_.SetInt(row.Slot, *value);
+                return value.has_value();
+            },
+            [&](const RealLimit& row) {
+                const auto value = ParseSingle(token);
+                if (value) record_.SetFloat(row.Slot, *value);
+                return value.has_value();
+            },
+            [&](const ListLimit& row) {
+                switch (row.Kind) {
+                case ListKind::GearList: return StoreGear(FieldTableEntry(field).Index, token);
+                case ListKind::DiffList: return StoreDiff(token);
+                case ListKind::RampPairList: return StoreRampAngle(row, subSelector, token);
+                }
+                return false;
+            },
+            [](ToggleRow) { return true; },
+        });
 }
 
 bool TextImport::StoreGear(int gear, std::string_view token) {

@@ -1,7 +1,7 @@
 #include "settings/IniOut.h"
 
-#include "app/TextFormat.h"
-#include "app/Utils.h"
+#include "base/TextFormat.h"
+#include "base/Utils.h"
 #include "settings/IniProfile.h"
 
 #include <QColor>

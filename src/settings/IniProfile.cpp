@@ -1,6 +1,6 @@
 #include "settings/IniProfile.h"
 
-#include "app/Utils.h"
+#include "base/Utils.h"
 
 #include <algorithm>
 #include <array>

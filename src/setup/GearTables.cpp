@@ -1,6 +1,6 @@
 #include "setup/GearTables.h"
 
-#include "app/Utils.h"
+#include "base/Utils.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #include "setup/SetupDocument.h"
 
-#include "app/Utils.h"
-#include "setup/AtomicFile.h"
+#include "base/Utils.h"
+#include "base/AtomicFile.h"
 
 #include <cerrno>
 #include <fcntl.h>

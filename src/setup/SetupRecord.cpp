@@ -1,6 +1,6 @@
 #include "setup/SetupRecord.h"
 
-#include "app/Utils.h"
+#include "base/Utils.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,6 +1,6 @@
 #include "setup/Sheet.h"
 
-#include "app/TextFormat.h"
+#include "base/TextFormat.h"
 
 #include <cmath>
 #include <limits>

@@ -2,8 +2,8 @@
 
 #include "CliFixture.h"
 #include "edit/FieldTable.h"
-#include "import/ImportTemplate.h"
-#include "setup/AtomicFile.h"
+#include "setup/ImportTemplate.h"
+#include "base/AtomicFile.h"
 #include "setup/SetupDocument.h"
 #include "setup/Sheet.h"
 

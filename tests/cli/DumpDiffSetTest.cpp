@@ -1,11 +1,11 @@
 // dump, diff and set as a script sees them, and the bash completion.
 
 #include "CliFixture.h"
-#include "app/TextFormat.h"
-#include "app/Utils.h"
+#include "base/TextFormat.h"
+#include "base/Utils.h"
 #include "edit/FieldEdit.h"
 #include "edit/LimitsFile.h"
-#include "import/ImportTemplate.h"
+#include "setup/ImportTemplate.h"
 #include "setup/GearTables.h"
 #include "setup/SetupDocument.h"
 

@@ -1,4 +1,4 @@
-#include "import/ImportTemplate.h"
+#include "setup/ImportTemplate.h"
 
 #include "TestFiles.h"
 

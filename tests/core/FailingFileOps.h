@@ -1,6 +1,6 @@
 #pragma once
 
-#include "setup/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <cerrno>
 

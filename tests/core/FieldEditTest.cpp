@@ -1,8 +1,8 @@
 #include "edit/FieldEdit.h"
 
-#include "app/Utils.h"
+#include "base/Utils.h"
 #include "edit/LimitsFile.h"
-#include "import/ImportTemplate.h"
+#include "setup/ImportTemplate.h"
 #include "setup/GearTables.h"
 
 #include <gtest/gtest.h>

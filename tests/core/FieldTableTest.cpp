@@ -1,7 +1,7 @@
 #include "edit/FieldTable.h"
 
 #include "edit/LimitsFile.h"
-#include "import/ImportTemplate.h"
+#include "setup/ImportTemplate.h"
 #include "setup/GearTables.h"
 #include "setup/Sheet.h"
 

@@ -1,7 +1,7 @@
 #include "settings/IniProfile.h"
 
 #include "TestFiles.h"
-#include "app/Utils.h"
+#include "base/Utils.h"
 
 #include <gtest/gtest.h>
 

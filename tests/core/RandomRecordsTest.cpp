@@ -3,7 +3,7 @@
 #include "TestFiles.h"
 #include "edit/FieldTable.h"
 #include "edit/LimitsFile.h"
-#include "import/ImportTemplate.h"
+#include "setup/ImportTemplate.h"
 #include "setup/GearTables.h"
 #include "setup/SetupDocument.h"
 #include "setup/Sheet.h"

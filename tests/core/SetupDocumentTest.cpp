@@ -2,9 +2,9 @@
 
 #include "FailingFileOps.h"
 #include "TestFiles.h"
-#include "app/Utils.h"
-#include "import/ImportTemplate.h"
-#include "setup/AtomicFile.h"
+#include "base/Utils.h"
+#include "setup/ImportTemplate.h"
+#include "base/AtomicFile.h"
 
 #include <gtest/gtest.h>
 

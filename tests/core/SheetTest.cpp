@@ -1,7 +1,7 @@
 #include "setup/Sheet.h"
 
 #include "edit/FieldTable.h"
-#include "import/ImportTemplate.h"
+#include "setup/ImportTemplate.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "import/TextImport.h"
 
 #include "TestFiles.h"
-#include "app/Utils.h"
+#include "base/Utils.h"
 #include "edit/LimitsFile.h"
-#include "import/ImportTemplate.h"
+#include "setup/ImportTemplate.h"
 #include "setup/GearTables.h"
 #include "setup/Sheet.h"
 

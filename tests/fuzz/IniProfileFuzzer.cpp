@@ -1,7 +1,7 @@
 // A settings file, then a section, a key and a value, "%%" lines between them: the value is
 // written and read back, and so are the program's own settings written after it.
 #include "FuzzInput.h"
-#include "app/Utils.h"
+#include "base/Utils.h"
 #include "settings/IniProfile.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 #include "FuzzInput.h"
 #include "RecordChecks.h"
 #include "edit/LimitsFile.h"
-#include "import/ImportTemplate.h"
+#include "setup/ImportTemplate.h"
 #include "setup/Sheet.h"
 
 using namespace kvq;

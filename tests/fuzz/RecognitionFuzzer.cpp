@@ -3,8 +3,8 @@
 // lines between them. Paste follows: the record normalised and shown.
 #include "FuzzInput.h"
 #include "RecordChecks.h"
-#include "app/Utils.h"
-#include "import/ImportTemplate.h"
+#include "base/Utils.h"
+#include "setup/ImportTemplate.h"
 #include "import/TextImport.h"
 #include "setup/Sheet.h"
 

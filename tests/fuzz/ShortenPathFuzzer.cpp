@@ -1,6 +1,6 @@
 // A path to shorten, after one byte that gives the length to shorten it to; both path styles.
 #include "FuzzInput.h"
-#include "app/Utils.h"
+#include "base/Utils.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 
 #include "WindowFixture.h"
 
-#include "app/TextFormat.h"
+#include "base/TextFormat.h"
 #include "edit/FSpin.h"
 #include "edit/LSpin.h"
 #include "edit/SpinEdit.h"

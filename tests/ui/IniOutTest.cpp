@@ -2,7 +2,7 @@
 #include "settings/IniOut.h"
 
 #include "../core/TestFiles.h"
-#include "app/Utils.h"
+#include "base/Utils.h"
 
 #include <QColor>
 #include <QCursor>

@@ -2,7 +2,7 @@
 
 #include "WindowFixture.h"
 
-#include "app/Utils.h"
+#include "base/Utils.h"
 #include "edit/FieldTable.h"
 #include "setup/Sheet.h"
 

@@ -4,9 +4,9 @@
 #include "QtPrinters.h"
 #include "app/Printing.h"
 #include "../core/TestFiles.h"
-#include "app/Utils.h"
+#include "base/Utils.h"
 #include "edit/FieldTable.h"
-#include "import/ImportTemplate.h"
+#include "setup/ImportTemplate.h"
 #include "setup/Sheet.h"
 
 #include <QImage>

@@ -5,7 +5,7 @@
 #include "ScriptedPlatform.h"
 #include "app/Main.h"
 #include "app/SheetView.h"
-#include "import/ImportTemplate.h"
+#include "setup/ImportTemplate.h"
 
 #include <QAction>
 #include <QApplication>

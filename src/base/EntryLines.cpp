@@ -1,6 +1,6 @@
-#include "app/EntryLines.h"
+#include "base/EntryLines.h"
 
-#include "app/Utils.h"
+#include "base/Utils.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "setup/AtomicFile.h"
+#include "base/AtomicFile.h"
 
-#include "app/Utils.h"
+#include "base/Utils.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,7 +1,7 @@
-#include "app/Utils.h"
+#include "base/Utils.h"
 
 #include "Version.h"
-#include "app/TextFormat.h"
+#include "base/TextFormat.h"
 
 #include <filesystem>
 #include <fstream>
