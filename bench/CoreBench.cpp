@@ -19,7 +19,8 @@ void LoadNormaliseSheet(benchmark::State& state) {
     {
         std::ofstream out(path, std::ios::binary);
         const auto& bytes = kvq::ImportTemplate().ToBytes();
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
     }
     const kvq::CurrentLimits limits;
     for (auto _ : state) {

@@ -2,8 +2,8 @@
 // vocabulary plus vocabulary files.
 
 #include "edit/FieldTable.h"
-#include "setup/ImportTemplate.h"
 #include "import/TextImport.h"
+#include "setup/ImportTemplate.h"
 #include "setup/Sheet.h"
 
 #include <benchmark/benchmark.h>

@@ -73,9 +73,7 @@ TCopyDialog::TCopyDialog(TOpenDialog& openDialog, PageList pages, QWidget* paren
     FormCreate();
 }
 
-void TCopyDialog::FormCreate() {
-    sourceFile_.clear();
-}
+void TCopyDialog::FormCreate() { sourceFile_.clear(); }
 
 void TCopyDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
@@ -102,9 +100,7 @@ void TCopyDialog::EnableOK(bool enabled) {
     (enabled ? OKBtn : FileBtn)->setDefault(true);
 }
 
-void TCopyDialog::ListBox1Click() {
-    EnableOK(true);
-}
+void TCopyDialog::ListBox1Click() { EnableOK(true); }
 
 void TCopyDialog::OKBtnClick() {
     const QList<QListWidgetItem*> selected = ListBox1->selectedItems();
@@ -112,9 +108,7 @@ void TCopyDialog::OKBtnClick() {
     accept();
 }
 
-void TCopyDialog::CancelBtnClick() {
-    reject();
-}
+void TCopyDialog::CancelBtnClick() { reject(); }
 
 void TCopyDialog::FileBtnClick() {
     sourceFile_ = openDialog_.Execute() ? openDialog_.FileName() : QString();

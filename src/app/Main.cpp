@@ -112,9 +112,9 @@ void TForm1::BuildEditors() {
     LSpinEdit1->setText("0");
     connect(LSpinEdit1, &TSpinEditBase::Change, this, [this] { LSpinEdit1Change(); });
 
-    for (TSpinEditBase* editor : {static_cast<TSpinEditBase*>(SpinEdit1),
-                                  static_cast<TSpinEditBase*>(FSpinEdit1),
-                                  static_cast<TSpinEditBase*>(LSpinEdit1)}) {
+    for (TSpinEditBase* editor :
+         {static_cast<TSpinEditBase*>(SpinEdit1), static_cast<TSpinEditBase*>(FSpinEdit1),
+          static_cast<TSpinEditBase*>(LSpinEdit1)}) {
         editor->setProperty("Tag", 0);
         editor->SetBeep([this] { platform_.Beep(); });
         editor->installEventFilter(this);
@@ -251,7 +251,8 @@ void TForm1::FormCreate() {
     std::setlocale(LC_NUMERIC, "C");
     importPageCounter_ = 1;
     Guard([this] {
-        IniOut1->SetFileName(FromLocalPath(ReplaceExtension(LocalPath(platform_.ProgramPath()), ".ini")));
+        IniOut1->SetFileName(
+            FromLocalPath(ReplaceExtension(LocalPath(platform_.ProgramPath()), ".ini")));
         IniOut1->LoadSettings();
     });
     limits_.SelectLimitTables();
@@ -273,9 +274,10 @@ void TForm1::FormCreate() {
     connect(&platform_, &Platform::ClipboardChanged, this, [this] { UpdatePaste(); });
     UpdatePaste();
     Guard([this] { ShowHelpText(); });
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state != Qt::ApplicationActive) Memo1Click();
-    });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state != Qt::ApplicationActive) Memo1Click();
+            });
     TabControl1->setFocus();
 }
 
@@ -347,19 +349,15 @@ bool TForm1::IsEditor(const QObject* object) const {
 void TForm1::FormKeyDown(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-        Memo1Click();
-        break;
-    case Qt::Key_Escape:
-        CancelEdit();
-        break;
-    default:
-        break;
+    case Qt::Key_Enter: Memo1Click(); break;
+    case Qt::Key_Escape: CancelEdit(); break;
+    default: break;
     }
 }
 
 bool TForm1::FormKeyPress(QKeyEvent* event) {
-    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
     const QString text = event->text();
     if (text.size() != 1) return false;
     QAction* command = nullptr;

@@ -49,7 +49,9 @@ public:
     // The pages in order: their captions and their setups.
     [[nodiscard]] int PageCount() const { return static_cast<int>(pages_.size()); }
     [[nodiscard]] QString PageCaption(int page) const;
-    [[nodiscard]] const TSetup& PageSetup(int page) const { return *pages_.at(static_cast<std::size_t>(page)); }
+    [[nodiscard]] const TSetup& PageSetup(int page) const {
+        return *pages_.at(static_cast<std::size_t>(page));
+    }
     [[nodiscard]] int CurrentPage() const;
 
     [[nodiscard]] const CellMetrics& Metrics() const { return metrics_; }

@@ -99,18 +99,20 @@ void TForm1::BeginEdit(SetupRecord& record, int field) {
 
 void TForm1::FormatListText(const SetupRecord& record) {
     const auto kind = static_cast<ListKind>(LSpinEdit1->property("Tag").toInt());
-    LSpinEdit1->setText(QString::fromStdString(ListItemText(kind, LSpinEdit1->ItemIndex(), record)));
+    LSpinEdit1->setText(
+        QString::fromStdString(ListItemText(kind, LSpinEdit1->ItemIndex(), record)));
 }
 
 bool TForm1::CommitEdit(SetupRecord& record, int field) {
     // The value stored is the one the editor shows once left: within its limits and rounded
     // as shown, however the edit ends.
     auto store = [&](double value) { return StoreEdit(record, field, value, limits_.Tables()); };
-    return VisitField(field, limits_.Tables(),
-                      Overloaded{[&](const IntegerLimit&) { return store(SpinEdit1->SettledValue()); },
-                                 [&](const RealLimit&) { return store(FSpinEdit1->SettledValue()); },
-                                 [&](const ListLimit&) { return store(LSpinEdit1->ItemIndex()); },
-                                 [](ToggleRow) { return false; }});
+    return VisitField(
+        field, limits_.Tables(),
+        Overloaded{[&](const IntegerLimit&) { return store(SpinEdit1->SettledValue()); },
+                   [&](const RealLimit&) { return store(FSpinEdit1->SettledValue()); },
+                   [&](const ListLimit&) { return store(LSpinEdit1->ItemIndex()); },
+                   [](ToggleRow) { return false; }});
 }
 
 void TForm1::EndEdit() {

@@ -166,7 +166,8 @@ void TForm1::ClosePage1Click() {
             if (answer == Platform::Answer::Cancel) return;
             // A save that is cancelled or fails keeps the page: changes go only when the user
             // says No.
-            if (answer == Platform::Answer::Yes && !WriteSetup(FromLocalPath(setup->FileName), setup->Record))
+            if (answer == Platform::Answer::Yes &&
+                !WriteSetup(FromLocalPath(setup->FileName), setup->Record))
                 return;
         }
         RemoveCurrentPage();
@@ -217,16 +218,14 @@ bool TForm1::FormCloseQuery() {
 
 bool TForm1::SaveBeforeClosing(int page) {
     switch (AskToSave(page)) {
-    case Platform::Answer::Cancel:
-        return false;
+    case Platform::Answer::Cancel: return false;
     case Platform::Answer::Yes: {
         // As on Close page, the window stays open when the setup was not written.
         bool saved = false;
         Guard([&] { saved = SaveCommand(); });
         return saved;
     }
-    case Platform::Answer::No:
-        break;
+    case Platform::Answer::No: break;
     }
     return true;
 }

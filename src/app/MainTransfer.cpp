@@ -20,8 +20,8 @@ bool TForm1::ClipboardHasSetup() {
     // The import reads at most so many characters; a huge clipboard is cut before converting.
     const QByteArray text =
         platform_.ClipboardText().left(static_cast<qsizetype>(kImportTextLimit)).toLocal8Bit();
-    return import_.Recognise(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
-                             limits_);
+    return import_.Recognise(
+        std::string_view(text.constData(), static_cast<std::size_t>(text.size())), limits_);
 }
 
 void TForm1::UpdatePaste() {
@@ -56,8 +56,8 @@ void TForm1::CopyGearbox1Click(QAction* item) {
         TSetup* target = CurrentSetup();
         if (!target) return;
         const std::string source = LocalPath(CopyDialog->SourceFile());
-        const bool copied = gearbox ? CopyGearboxFromFile(*target, source)
-                                    : CopyChassisFromFile(*target, source);
+        const bool copied =
+            gearbox ? CopyGearboxFromFile(*target, source) : CopyChassisFromFile(*target, source);
         // A source that has gone is a failure to say, not a copy to mark.
         if (!copied) throw KvqError("Failed to open " + std::string(FileNameOf(source)));
         target->Changed = true;

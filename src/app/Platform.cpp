@@ -66,7 +66,8 @@ std::optional<QString> QtPlatform::SaveFileName(QWidget* parent, const QString& 
     return RunFileDialog(parent, QFileDialog::AcceptSave, title, filter, initialFile);
 }
 
-Platform::Answer QtPlatform::Question(QWidget* parent, const QString& caption, const QString& text) {
+Platform::Answer QtPlatform::Question(QWidget* parent, const QString& caption,
+                                      const QString& text) {
     switch (QMessageBox::question(parent, caption, text,
                                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
                                   QMessageBox::Yes)) {

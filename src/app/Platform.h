@@ -27,7 +27,8 @@ public:
     virtual std::optional<QString> OpenFileName(QWidget* parent, const QString& filter,
                                                 const QString& initialFile) = 0;
     virtual std::optional<QString> SaveFileName(QWidget* parent, const QString& title,
-                                                const QString& filter, const QString& initialFile) = 0;
+                                                const QString& filter,
+                                                const QString& initialFile) = 0;
     // Yes, No and Cancel with a question icon.
     virtual Answer Question(QWidget* parent, const QString& caption, const QString& text) = 0;
     // An error icon and OK; the text is shown as it is.
@@ -68,8 +69,8 @@ public:
 
     std::optional<QString> OpenFileName(QWidget* parent, const QString& filter,
                                         const QString& initialFile) override;
-    std::optional<QString> SaveFileName(QWidget* parent, const QString& title, const QString& filter,
-                                        const QString& initialFile) override;
+    std::optional<QString> SaveFileName(QWidget* parent, const QString& title,
+                                        const QString& filter, const QString& initialFile) override;
     Answer Question(QWidget* parent, const QString& caption, const QString& text) override;
     void ErrorBox(QWidget* parent, const QString& caption, const QString& text) override;
     bool PrintDialog(QWidget* parent, QPrinter& printer) override;

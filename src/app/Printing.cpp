@@ -25,10 +25,8 @@ std::string CannotPrint(const QPrinter& printer) {
 QStringList PrintoutLines(const TSetup& setup) {
     const std::string path = ShortenPath(setup.FileName, kPrintedPathLength);
     QStringList lines{"FileName: " + QFile::decodeName(QByteArray::fromStdString(path)), QString()};
-    for (const std::string& line : SheetLines(setup))
-        lines << QString::fromStdString(line);
-    lines << QString()
-          << QString::fromStdString(ProgramCaption()) + " " + kCopyrightNotice;
+    for (const std::string& line : SheetLines(setup)) lines << QString::fromStdString(line);
+    lines << QString() << QString::fromStdString(ProgramCaption()) + " " + kCopyrightNotice;
     return lines;
 }
 
@@ -39,8 +37,7 @@ void TextStream::Write(const QString& text) {
     const QFontMetrics metrics = painter_.fontMetrics();
     QString rest = text;
     while (!rest.isEmpty()) {
-        for (; pendingPages_ > 0; --pendingPages_)
-            newPage_();
+        for (; pendingPages_ > 0; --pendingPages_) newPage_();
         qsizetype count = rest.size();
         int width = metrics.horizontalAdvance(rest);
         // A line takes at least one character however narrow the page, or the text never ends.

@@ -100,7 +100,8 @@ QPixmap SmallSplashPicture() {
     QPixmap pixmap(16, 16);
     QPainter p(&pixmap);
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x) p.fillRect(x * 4, y * 4, 4, 4, (x + y) % 2 ? Qt::black : Qt::white);
+        for (int x = 0; x < 4; ++x)
+            p.fillRect(x * 4, y * 4, 4, 4, (x + y) % 2 ? Qt::black : Qt::white);
     return pixmap;
 }
 
@@ -130,10 +131,10 @@ TSplashForm::TSplashForm(QWidget* parent, int draw) : QDialog(parent, Qt::Framel
     Image2->setGeometry(304, 120, 16, 16);
     Image2->setPixmap(SmallSplashPicture());
 
-    for (QObject* clickable : {static_cast<QObject*>(Panel1), static_cast<QObject*>(Image1),
-                               Panel1->findChild<QObject*>("Label1"), static_cast<QObject*>(Label2),
-                               Panel1->findChild<QObject*>("Label3"),
-                               Panel1->findChild<QObject*>("Label5")})
+    for (QObject* clickable :
+         {static_cast<QObject*>(Panel1), static_cast<QObject*>(Image1),
+          Panel1->findChild<QObject*>("Label1"), static_cast<QObject*>(Label2),
+          Panel1->findChild<QObject*>("Label3"), Panel1->findChild<QObject*>("Label5")})
         clickable->installEventFilter(this);
     Image2->installEventFilter(this);
 
@@ -149,8 +150,10 @@ void TSplashForm::FormCreate(int draw) {
 }
 
 void TSplashForm::keyPressEvent(QKeyEvent* event) {
-    if (!event->text().isEmpty()) accept();
-    else QDialog::keyPressEvent(event);
+    if (!event->text().isEmpty())
+        accept();
+    else
+        QDialog::keyPressEvent(event);
 }
 
 bool TSplashForm::eventFilter(QObject* watched, QEvent* event) {

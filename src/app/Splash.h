@@ -28,7 +28,7 @@ private:
 };
 
 // The artwork of the splash window, drawn by the program itself.
-[[nodiscard]] QPixmap SplashPicture();    // 170 x 170, full colour
+[[nodiscard]] QPixmap SplashPicture();      // 170 x 170, full colour
 [[nodiscard]] QPixmap SmallSplashPicture(); // 16 x 16, two colours
 
 } // namespace kvq

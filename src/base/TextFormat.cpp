@@ -93,8 +93,7 @@ std::string Format(std::string_view format, std::initializer_list<FormatArg> arg
                 throw std::logic_error("Format: %s needs a text");
             AppendPadded(out, std::get<std::string_view>(value), width);
             break;
-        default:
-            throw std::logic_error("Format: unknown conversion");
+        default: throw std::logic_error("Format: unknown conversion");
         }
     }
     if (arg != args.end()) throw std::logic_error("Format: too many arguments");

@@ -27,8 +27,8 @@ float ToSingle(double value) {
 std::string ReplaceExtension(std::string_view path, std::string_view extension) {
     const std::string_view name = FileNameOf(path);
     const auto dot = name.rfind('.');
-    const std::size_t keep = dot == std::string_view::npos ? path.size()
-                                                           : path.size() - name.size() + dot;
+    const std::size_t keep =
+        dot == std::string_view::npos ? path.size() : path.size() - name.size() + dot;
     return std::string(path.substr(0, keep)).append(extension);
 }
 
@@ -210,7 +210,7 @@ std::string ShortenPath(std::string_view path, std::size_t maxLength, PathStyle 
     const char sep = windows ? '\\' : '/';
     const auto split = path.find_last_of(windows ? "\\:" : "/");
     std::string folder(split == std::string_view::npos ? std::string_view()
-                                                        : path.substr(0, split + 1));
+                                                       : path.substr(0, split + 1));
     const std::string name(split == std::string_view::npos ? path : path.substr(split + 1));
     std::string drive;
     if (windows && folder.size() >= 2 && folder[1] == ':') {

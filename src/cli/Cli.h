@@ -85,7 +85,7 @@ struct Command {
     std::string_view Usage;   // the arguments after the command's name
     std::string_view Summary; // one line for the general help
     int (*Run)(const std::vector<std::string>& args);
-    int Trouble = kBadInput;  // the exit status when something goes wrong
+    int Trouble = kBadInput; // the exit status when something goes wrong
 };
 
 } // namespace kvq::cli

@@ -104,12 +104,9 @@ std::string ValueText(const SetupRecord& record, const LayoutEntry& entry) {
         }
         return hex;
     }
-    case Encoding::Int32:
-        return std::to_string(record.Int(entry.Slot()));
-    case Encoding::Float32:
-        return FormatShortest(record.Float(entry.Slot()));
-    case Encoding::Byte:
-        return std::to_string(BytesOf(record, entry).front());
+    case Encoding::Int32: return std::to_string(record.Int(entry.Slot()));
+    case Encoding::Float32: return FormatShortest(record.Float(entry.Slot()));
+    case Encoding::Byte: return std::to_string(BytesOf(record, entry).front());
     }
     return {};
 }
@@ -118,17 +115,14 @@ std::string ValueText(const SetupRecord& record, const LayoutEntry& entry) {
 // holds and turns back into the same float. A float that is no finite number stays text ("nan").
 Json ValueJson(const SetupRecord& record, const LayoutEntry& entry) {
     switch (entry.encoding) {
-    case Encoding::Int32:
-        return record.Int(entry.Slot());
-    case Encoding::Byte:
-        return BytesOf(record, entry).front();
+    case Encoding::Int32: return record.Int(entry.Slot());
+    case Encoding::Byte: return BytesOf(record, entry).front();
     case Encoding::Float32:
         if (const float value = record.Float(entry.Slot()); std::isfinite(value))
             return ParseReal(FormatShortest(value)).value();
         break;
     case Encoding::Magic:
-    case Encoding::Raw:
-        break;
+    case Encoding::Raw: break;
     }
     return ValueText(record, entry);
 }
@@ -215,8 +209,7 @@ int RunDiff(const std::vector<std::string>& args) {
 int RunSet(const std::vector<std::string>& args) {
     const Options options = ParseOptions(args, {"--limits", "-o"}, {"--fields"});
     if (options.Has("--fields")) {
-        for (const std::string_view name : SettableFieldNames())
-            PrintOut(std::string(name) + "\n");
+        for (const std::string_view name : SettableFieldNames()) PrintOut(std::string(name) + "\n");
         return kOk;
     }
     if (options.Positional.size() < 2) throw UsageError("give a setup file and FIELD=VALUE");

@@ -1,7 +1,7 @@
+#include "base/AtomicFile.h"
 #include "base/Utils.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
-#include "base/AtomicFile.h"
 #include "setup/Sheet.h"
 
 #include <filesystem>

@@ -1,9 +1,9 @@
 // kvqsetup-cli: the setup core for scripts and batch work.
 
+#include "base/AtomicFile.h"
 #include "base/Utils.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
-#include "base/AtomicFile.h"
 
 #include <array>
 #include <cerrno>
@@ -62,11 +62,12 @@ std::string GeneralHelp() {
         text += "  " + std::string(command.Name) + " " + std::string(command.Usage) + "\n      " +
                 std::string(command.Summary) + "\n";
     }
-    text += "\n--limits LMT puts the limits of the limits file LMT in force instead of the built-in "
-            "ones.\n-o - writes the record to standard output.\nExit status: 0 done, 1 a file "
-            "could not be read or written (import: or the text was\nnot recognised; set: an "
-            "assignment was refused), 2 a usage error.\n"
-            "diff: 0 the same, 1 different, 2 trouble.\n";
+    text +=
+        "\n--limits LMT puts the limits of the limits file LMT in force instead of the built-in "
+        "ones.\n-o - writes the record to standard output.\nExit status: 0 done, 1 a file "
+        "could not be read or written (import: or the text was\nnot recognised; set: an "
+        "assignment was refused), 2 a usage error.\n"
+        "diff: 0 the same, 1 different, 2 trouble.\n";
     return text;
 }
 

@@ -42,9 +42,7 @@ std::string FormatSingle(float value, int decimals) {
 
 } // namespace
 
-void TFSpinEdit::SetPrecision(int decimals) {
-    precision_ = std::clamp(decimals, 0, 255);
-}
+void TFSpinEdit::SetPrecision(int decimals) { precision_ = std::clamp(decimals, 0, 255); }
 
 QString TFSpinEdit::TextOf(float value) const {
     const QString text = QString::fromStdString(FormatSingle(value, precision_));

@@ -84,13 +84,14 @@ std::optional<int> EditingField(const LayoutEntry& entry, const CurrentLimits& l
     const int slot = entry.Slot();
     for (int field = 1; field <= kFieldCount; ++field) {
         if (field == kRampPairField && !limits.BuiltInInForce()) continue;
-        const bool writes = VisitField(
-            field, limits.Tables(),
-            Overloaded{[&](const ListLimit& row) {
-                           return row.IndexSlot == slot || (row.Kind == RampPairList && row.ValueSlot == slot);
-                       },
-                       [](ToggleRow) { return false; },
-                       [&](const auto& row) { return row.Slot == slot; }});
+        const bool writes =
+            VisitField(field, limits.Tables(),
+                       Overloaded{[&](const ListLimit& row) {
+                                      return row.IndexSlot == slot ||
+                                             (row.Kind == RampPairList && row.ValueSlot == slot);
+                                  },
+                                  [](ToggleRow) { return false; },
+                                  [&](const auto& row) { return row.Slot == slot; }});
         if (writes) return field;
     }
     return std::nullopt;
@@ -121,7 +122,8 @@ bool StoreEdit(SetupRecord& record, int field, double value, const LimitTables& 
         field, tables,
         Overloaded{
             [&](const IntegerLimit& row) {
-                return StoreWithPartner(record, ClampInt(ToInt32(value), row.MinValue, row.MaxValue),
+                return StoreWithPartner(record,
+                                        ClampInt(ToInt32(value), row.MinValue, row.MaxValue),
                                         row.Slot, row.PartnerSlot);
             },
             [&](const RealLimit& row) {
@@ -163,26 +165,35 @@ EditorDescription DescribeEditor(int field, const SetupRecord& record, const Lim
         field, tables,
         Overloaded{
             [&](const IntegerLimit& row) {
-                return EditorDescription{.Kind = IntegerField, .Cell = cell, .MinValue = double(row.MinValue),
+                return EditorDescription{.Kind = IntegerField,
+                                         .Cell = cell,
+                                         .MinValue = double(row.MinValue),
                                          .MaxValue = double(row.MaxValue),
                                          .Increment = double(row.Increment),
                                          .Value = double(record.Int(row.Slot))};
             },
             [&](const RealLimit& row) {
                 const bool rampAngle = field == kRampAngle1Field || field == kRampAngle2Field;
-                return EditorDescription{.Kind = RealField, .Cell = cell, .MinValue = row.MinValue,
-                                         .MaxValue = row.MaxValue, .Increment = row.Increment,
+                return EditorDescription{.Kind = RealField,
+                                         .Cell = cell,
+                                         .MinValue = row.MinValue,
+                                         .MaxValue = row.MaxValue,
+                                         .Increment = row.Increment,
                                          .Precision = row.Precision,
                                          .Value = record.Float(row.Slot),
                                          .RampAngleSteps = rampAngle && row.Increment == 15.0f};
             },
             [&](const ListLimit& row) {
                 const auto [low, high] = ListIndexBounds(row);
-                const int index = row.Kind == RampPairList
-                                      ? RampPairIndex(record.Float(row.ValueSlot), record.Float(row.IndexSlot))
-                                      : record.Int(row.IndexSlot);
-                return EditorDescription{.Kind = ListField, .Cell = cell, .MinValue = double(low),
-                                         .MaxValue = double(high), .Value = double(index),
+                const int index =
+                    row.Kind == RampPairList
+                        ? RampPairIndex(record.Float(row.ValueSlot), record.Float(row.IndexSlot))
+                        : record.Int(row.IndexSlot);
+                return EditorDescription{.Kind = ListField,
+                                         .Cell = cell,
+                                         .MinValue = double(low),
+                                         .MaxValue = double(high),
+                                         .Value = double(index),
                                          .List = row.Kind};
             },
             [&](ToggleRow) { return EditorDescription{.Kind = ToggleField, .Cell = cell}; },

@@ -12,6 +12,7 @@ using enum ListKind;
 using namespace field;
 
 // Field number: kind, row in that kind's limit table.
+// clang-format off
 constexpr std::array<FieldEntry, kFieldCount> kFieldTable = {{
     /*  1 */ {RealField, 1},     /*  2 */ {RealField, 2},     /*  3 */ {RealField, 3},
     /*  4 */ {RealField, 4},     /*  5 */ {RealField, 5},     /*  6 */ {RealField, 6},
@@ -29,6 +30,7 @@ constexpr std::array<FieldEntry, kFieldCount> kFieldTable = {{
     /* 40 */ {RealField, 22},    /* 41 */ {RealField, 23},    /* 42 */ {RealField, 24},
     /* 43 */ {ToggleField, 0},   /* 44 */ {RealField, 25},    /* 45 */ {RealField, 26},
 }};
+// clang-format on
 
 constexpr LimitTables kBuiltIn = {
     // Row, Col, Width, MinValue, MaxValue, Increment, Slot, PartnerSlot
@@ -101,10 +103,13 @@ const LimitTables& BuiltInLimits() { return kBuiltIn; }
 SheetCell CellOfField(int field, const LimitTables& tables) {
     return VisitField(field, tables,
                       Overloaded{[](ToggleRow) { return kToggleCell; },
-                                 [](const auto& row) { return SheetCell{row.Row, row.Col, row.Width}; }});
+                                 [](const auto& row) {
+                                     return SheetCell{row.Row, row.Col, row.Width};
+                                 }});
 }
 
-int FieldAt(int x, int y, int gearboxKind, const CellMetrics& metrics, const CurrentLimits& limits) {
+int FieldAt(int x, int y, int gearboxKind, const CellMetrics& metrics,
+            const CurrentLimits& limits) {
     const int row = FloorDiv(y, metrics.LineHeight);
     const int column = FloorDiv(x, metrics.CharWidth);
     int candidate = 0;
@@ -121,33 +126,34 @@ int FieldAt(int x, int y, int gearboxKind, const CellMetrics& metrics, const Cur
 
 void Normalise(SetupRecord& record, const CurrentLimits& limits) {
     for (int field = 1; field <= kFieldCount; ++field) {
-        VisitField(field, limits.Tables(),
-                   Overloaded{
-                       [&](const IntegerLimit& r) {
-                           record.SetInt(r.Slot, ClampInt(record.Int(r.Slot), r.MinValue, r.MaxValue));
-                       },
-                       [&](const RealLimit& r) {
-                           record.SetFloat(r.Slot,
-                                           ClampFloat(record.Float(r.Slot), r.MinValue, r.MaxValue));
-                       },
-                       [&](const ListLimit& r) {
-                           if (r.Kind == RampPairList) {
-                               if (!limits.BuiltInInForce()) return;
-                               const RampPair pair = RampAnglePair(
-                                   RampPairIndex(record.Float(r.ValueSlot), record.Float(r.IndexSlot)));
-                               record.SetFloat(r.ValueSlot, pair.angle1);
-                               record.SetFloat(r.IndexSlot, pair.angle2);
-                               return;
-                           }
-                           // Bounds from a limits file may reach beyond the table; the index never
-                           // does.
-                           const int index = ClampInt(record.Int(r.IndexSlot), ClampGearIndex(r.MinIndex),
-                                                      ClampGearIndex(r.MaxIndex));
-                           record.SetInt(r.IndexSlot, index);
-                           record.SetFloat(r.ValueSlot, ExactRatio(index));
-                       },
-                       [](ToggleRow) {},
-                   });
+        VisitField(
+            field, limits.Tables(),
+            Overloaded{
+                [&](const IntegerLimit& r) {
+                    record.SetInt(r.Slot, ClampInt(record.Int(r.Slot), r.MinValue, r.MaxValue));
+                },
+                [&](const RealLimit& r) {
+                    record.SetFloat(r.Slot,
+                                    ClampFloat(record.Float(r.Slot), r.MinValue, r.MaxValue));
+                },
+                [&](const ListLimit& r) {
+                    if (r.Kind == RampPairList) {
+                        if (!limits.BuiltInInForce()) return;
+                        const RampPair pair = RampAnglePair(
+                            RampPairIndex(record.Float(r.ValueSlot), record.Float(r.IndexSlot)));
+                        record.SetFloat(r.ValueSlot, pair.angle1);
+                        record.SetFloat(r.IndexSlot, pair.angle2);
+                        return;
+                    }
+                    // Bounds from a limits file may reach beyond the table; the index never
+                    // does.
+                    const int index = ClampInt(record.Int(r.IndexSlot), ClampGearIndex(r.MinIndex),
+                                               ClampGearIndex(r.MaxIndex));
+                    record.SetInt(r.IndexSlot, index);
+                    record.SetFloat(r.ValueSlot, ExactRatio(index));
+                },
+                [](ToggleRow) {},
+            });
     }
 }
 

@@ -8,7 +8,12 @@
 
 namespace kvq {
 
-enum class FieldKind : std::uint8_t { IntegerField = 0, RealField = 1, ListField = 2, ToggleField = 3 };
+enum class FieldKind : std::uint8_t {
+    IntegerField = 0,
+    RealField = 1,
+    ListField = 2,
+    ToggleField = 3
+};
 enum class ListKind : std::uint8_t { GearList = 0, DiffList = 1, RampPairList = 2 };
 
 // One entry of the editable field table: the field's kind and its 1-based row in that kind's
@@ -102,9 +107,7 @@ decltype(auto) VisitField(int field, Tables& tables, Visitor&& visit) {
 }
 
 // Lambdas joined into one visitor, each taking the rows it names.
-template <typename... F> struct Overloaded : F... {
-    using F::operator()...;
-};
+template <typename... F> struct Overloaded : F... { using F::operator()...; };
 template <typename... F> Overloaded(F...) -> Overloaded<F...>;
 
 // The limits built into the program; they never change.

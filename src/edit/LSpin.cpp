@@ -4,9 +4,7 @@
 
 namespace kvq {
 
-void TLSpinEdit::SetItemIndex(int index) {
-    itemIndex_ = EditorClamp(index, minIndex_, maxIndex_);
-}
+void TLSpinEdit::SetItemIndex(int index) { itemIndex_ = EditorClamp(index, minIndex_, maxIndex_); }
 
 void TLSpinEdit::StepUp() {
     if (!BeepIfReadOnly() && itemIndex_ > minIndex_) --itemIndex_;

@@ -4,10 +4,10 @@
 #include "base/TextFormat.h"
 #include "base/Utils.h"
 
-#include <initializer_list>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <sys/stat.h>
 
@@ -84,14 +84,16 @@ public:
                            for (std::size_t k = 2; k <= 4 && k <= columns; ++k) {
                                const auto v = ParseReal(column(k));
                                if (!v) {
-                                   Note(Format("column %d is not a number; rest of the line ignored",
-                                               {k}));
+                                   Note(Format(
+                                       "column %d is not a number; rest of the line ignored", {k}));
                                    break;
                                }
                                *targets[k - 2] = ToSingle(*v);
                            }
                        },
-                       [&](ListLimit& row) { integers({&row.MinIndex, &row.MaxIndex}); },
+                       [&](ListLimit& row) {
+                           integers({&row.MinIndex, &row.MaxIndex});
+                       },
                        [&](ToggleRow) { Note("the asymmetry toggle has no limits; line ignored"); },
                    });
     }

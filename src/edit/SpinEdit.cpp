@@ -34,9 +34,7 @@ constexpr int kUpButtonHeight = (TSpinEditBase::kButtonPairHeight + 1) / 2;
 // A thin window border, four of which the minimum height allows for.
 constexpr int kBorderWidth = 1;
 
-bool IsControl(char16_t c) {
-    return c < 32 || c == kDelete;
-}
+bool IsControl(char16_t c) { return c < 32 || c == kDelete; }
 
 // The characters a key would type: none while Ctrl, Alt or Meta make it a shortcut. The Delete
 // key types DEL, which not every platform puts into the event.
@@ -74,8 +72,8 @@ public:
     State validate(QString& input, int&) const override {
         const int room = editor_.MaxLength();
         const qsizetype length = NumberLength(input);
-        const bool tooLong = room > 0 && length > room && length >= NumberLength(accepted_) &&
-                             input != accepted_;
+        const bool tooLong =
+            room > 0 && length > room && length >= NumberLength(accepted_) && input != accepted_;
         return tooLong ? Invalid : Acceptable;
     }
 
@@ -110,19 +108,13 @@ TSpinEditBase::TSpinEditBase(QWidget* parent)
     PlaceButtons();
 }
 
-bool TSpinEditBase::AcceptsChar(QChar) const {
-    return true;
-}
+bool TSpinEditBase::AcceptsChar(QChar) const { return true; }
 
-bool TSpinEditBase::TabStop() const {
-    return focusPolicy() & Qt::TabFocus;
-}
+bool TSpinEditBase::TabStop() const { return focusPolicy() & Qt::TabFocus; }
 
 // Qt gives the focus to the editor on a press on its buttons when its policy takes clicks, so
 // without TabStop the editor has no policy and takes the focus on a press into the text itself.
-void TSpinEditBase::SetTabStop(bool on) {
-    setFocusPolicy(on ? Qt::StrongFocus : Qt::NoFocus);
-}
+void TSpinEditBase::SetTabStop(bool on) { setFocusPolicy(on ? Qt::StrongFocus : Qt::NoFocus); }
 
 void TSpinEditBase::SetRepeatTiming(int firstMs, int nextMs) {
     for (QToolButton* button : {up_, down_}) {
@@ -289,8 +281,6 @@ template <typename T> void TNumberSpinEdit<T>::Step(int direction) {
 template class TNumberSpinEdit<std::int32_t>;
 template class TNumberSpinEdit<float>;
 
-QString TSpinEdit::TextOf(std::int32_t value) const {
-    return QString::number(value);
-}
+QString TSpinEdit::TextOf(std::int32_t value) const { return QString::number(value); }
 
 } // namespace kvq

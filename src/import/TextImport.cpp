@@ -3,9 +3,9 @@
 #include "base/EntryLines.h"
 #include "base/TextFormat.h"
 #include "base/Utils.h"
-#include "setup/ImportTemplate.h"
 #include "import/RtToken.h"
 #include "setup/GearTables.h"
+#include "setup/ImportTemplate.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -26,6 +26,7 @@ struct BuiltInEntry {
 };
 
 // #: word, code. Words are case-sensitive.
+// clang-format off
 constexpr BuiltInEntry kBuiltInVocabulary[] = {
     /*  0 */ {"Ratio", 0},
     /*  1 */ {"", 1},                 // SteeringRatio (RealField)
@@ -114,6 +115,7 @@ constexpr BuiltInEntry kBuiltInVocabulary[] = {
     /* 84 */ {"Asymetrical", 0},      // reached only through entry 81
     /* 85 */ {"", 43},                // the asymmetry cell (ToggleField), accepted unread
 };
+// clang-format on
 static_assert(std::size(kBuiltInVocabulary) == 86);
 
 // Blanks, colons, slashes, backslashes, percent signs and line breaks part tokens; a tab is only
@@ -323,29 +325,30 @@ bool TextImport::StoreFieldValue(float code, std::string_view token) {
     if (!(code >= 1.0f && code < static_cast<float>(kFieldCount + 1))) return false;
     const int field = static_cast<int>(code);
     const int subSelector = static_cast<int>((code - static_cast<float>(field)) * 10.0f);
-    return VisitField(
-        field, *tables_,
-        Overloaded{
-            [&](const IntegerLimit& row) {
-                const auto value = ParseInteger(token);
-                if (value) record_.SetInt(row.Slot, *value);
-                return value.has_value();
-            },
-            [&](const RealLimit& row) {
-                const auto value = ParseSingle(token);
-                if (value) record_.SetFloat(row.Slot, *value);
-                return value.has_value();
-            },
-            [&](const ListLimit& row) {
-                switch (row.Kind) {
-                case ListKind::GearList: return StoreGear(FieldTableEntry(field).Index, token);
-                case ListKind::DiffList: return StoreDiff(token);
-                case ListKind::RampPairList: return StoreRampAngle(row, subSelector, token);
-                }
-                return false;
-            },
-            [](ToggleRow) { return true; },
-        });
+    return VisitField(field, *tables_,
+                      Overloaded{
+                          [&](const IntegerLimit& row) {
+                              const auto value = ParseInteger(token);
+                              if (value) record_.SetInt(row.Slot, *value);
+                              return value.has_value();
+                          },
+                          [&](const RealLimit& row) {
+                              const auto value = ParseSingle(token);
+                              if (value) record_.SetFloat(row.Slot, *value);
+                              return value.has_value();
+                          },
+                          [&](const ListLimit& row) {
+                              switch (row.Kind) {
+                              case ListKind::GearList:
+                                  return StoreGear(FieldTableEntry(field).Index, token);
+                              case ListKind::DiffList: return StoreDiff(token);
+                              case ListKind::RampPairList:
+                                  return StoreRampAngle(row, subSelector, token);
+                              }
+                              return false;
+                          },
+                          [](ToggleRow) { return true; },
+                      });
 }
 
 bool TextImport::StoreGear(int gear, std::string_view token) {

@@ -48,7 +48,17 @@ bool SameName(QAnyStringView a, QAnyStringView b) {
 std::string Utf8(const QString& text) { return text.toStdString(); }
 
 enum class Kind {
-    Integer, Boolean, Real, Text, Lines, Character, Enumeration, Set, Color, Cursor, Object,
+    Integer,
+    Boolean,
+    Real,
+    Text,
+    Lines,
+    Character,
+    Enumeration,
+    Set,
+    Color,
+    Cursor,
+    Object,
     Unsupported
 };
 

@@ -9,6 +9,7 @@ namespace kvq {
 namespace {
 
 // index: p/q (displayed ratio)
+// clang-format off
 constexpr std::array<GearRatioEntry, kGearRatioCount> kGearRatios = {{
     // 0..9, 1st gear
     {46, 13, 3.538f}, {23, 7, 3.286f},  {45, 14, 3.214f}, {35, 12, 2.917f}, {35, 13, 2.692f},
@@ -34,6 +35,7 @@ constexpr std::array<GearRatioEntry, kGearRatioCount> kGearRatios = {{
     // 86..89, differential
     {31, 7, 4.429f},  {31, 8, 3.875f},  {31, 9, 3.444f},  {31, 10, 3.100f},
 }};
+// clang-format on
 
 constexpr std::array<float, 4> kRampAngles = {30.0f, 45.0f, 60.0f, 85.0f};
 
@@ -56,7 +58,8 @@ float DisplayedRatio(int index) {
 
 RampPair RampAnglePair(int k) {
     const int i = ClampInt(k, 1, kRampPairCount) - 1;
-    return {kRampAngles[static_cast<std::size_t>(i % 4)], kRampAngles[static_cast<std::size_t>(i / 4)]};
+    return {kRampAngles[static_cast<std::size_t>(i % 4)],
+            kRampAngles[static_cast<std::size_t>(i / 4)]};
 }
 
 namespace {

@@ -1,7 +1,7 @@
 #include "setup/SetupDocument.h"
 
-#include "base/Utils.h"
 #include "base/AtomicFile.h"
+#include "base/Utils.h"
 
 #include <cerrno>
 #include <fcntl.h>

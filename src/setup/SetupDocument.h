@@ -11,10 +11,10 @@ namespace kvq {
 // of forward gears shown. Each page of the window owns one.
 class TSetup {
 public:
-    std::string FileName;   // empty for a pasted setup
-    SetupRecord Record;     // all zero until read
-    bool Changed = false;   // holds changes not yet written
-    int GearboxKind = 5;    // 4, 5 or 6
+    std::string FileName; // empty for a pasted setup
+    SetupRecord Record;   // all zero until read
+    bool Changed = false; // holds changes not yet written
+    int GearboxKind = 5;  // 4, 5 or 6
 };
 
 // Reads the file into the setup: FileName becomes path, the record takes the file's first 264

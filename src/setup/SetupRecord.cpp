@@ -21,7 +21,8 @@ bool SetupRecord::HasMagic() const {
 std::uint32_t SetupRecord::Word(int slot) const {
     assert(slot >= 1 && slot <= kSlotCount);
     const auto at = static_cast<std::size_t>(slot - 1) * 4;
-    return static_cast<std::uint32_t>(bytes_[at]) | static_cast<std::uint32_t>(bytes_[at + 1]) << 8 |
+    return static_cast<std::uint32_t>(bytes_[at]) |
+           static_cast<std::uint32_t>(bytes_[at + 1]) << 8 |
            static_cast<std::uint32_t>(bytes_[at + 2]) << 16 |
            static_cast<std::uint32_t>(bytes_[at + 3]) << 24;
 }
@@ -118,7 +119,8 @@ std::span<const ByteRange> ChassisGroup() { return kChassisGroup; }
 int GearboxKindFromFileName(std::string_view path) {
     const std::string_view name = FileNameOf(path);
     const auto dot = name.rfind('.');
-    const std::string_view ext = dot == std::string_view::npos ? std::string_view() : name.substr(dot);
+    const std::string_view ext =
+        dot == std::string_view::npos ? std::string_view() : name.substr(dot);
     if (ext.size() >= 4 && ext[3] == '3') return 4;
     if (ext.size() >= 4 && ext.substr(1, 3) == "br1") return 6;
     return 5;

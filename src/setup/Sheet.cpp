@@ -38,6 +38,8 @@ std::vector<std::string> SheetLines(const SetupRecord& r, int gearboxKind) {
 
     std::vector<std::string> lines;
     lines.reserve(kSheetLineCount);
+    // The lines stand as the sheet shows them.
+    // clang-format off
     lines.push_back("                  Front");
     lines.push_back(Format("    Left                        Right      Steering Ratio: %2.0f:1",
                            {r.Get(SteeringRatio)}));
@@ -87,6 +89,7 @@ std::vector<std::string> SheetLines(const SetupRecord& r, int gearboxKind) {
                             r.SymmetricFlag() == 0 ? "Y" : "N"}));
     lines.push_back("");
     lines.push_back("                   Back");
+    // clang-format on
     return lines;
 }
 

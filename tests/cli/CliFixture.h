@@ -23,8 +23,7 @@ struct CliRun {
 // The argument in single quotes for the shell.
 inline std::string Quote(const std::string& arg) {
     std::string quoted = "'";
-    for (char c : arg)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
 
@@ -38,8 +37,7 @@ protected:
     // The companion with its arguments as a shell command, for Shell.
     static std::string CliCommand(const std::vector<std::string>& args) {
         std::string command = Quote(KVQ_CLI_PATH);
-        for (const auto& arg : args)
-            command += " " + Quote(arg);
+        for (const auto& arg : args) command += " " + Quote(arg);
         return command;
     }
 

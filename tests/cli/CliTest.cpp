@@ -1,9 +1,9 @@
 // The companion as a script sees it: output, messages and exit statuses.
 
 #include "CliFixture.h"
+#include "base/AtomicFile.h"
 #include "edit/FieldTable.h"
 #include "setup/ImportTemplate.h"
-#include "base/AtomicFile.h"
 #include "setup/SetupDocument.h"
 #include "setup/Sheet.h"
 
@@ -44,9 +44,9 @@ TEST_F(CliTest, SheetOfOneFile) {
 TEST_F(CliTest, SheetsOfSeveralFilesHaveHeadersAndGearsByName) {
     const CliRun run = Cli({"sheet", Example("default.fe2"), Example("default.lo3")});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "==> " + Example("default.fe2") + " <==\n" + SheetText(5, NormalisedTemplate()) +
-                           "==> " + Example("default.lo3") + " <==\n" +
-                           SheetText(4, NormalisedTemplate()));
+    EXPECT_EQ(run.out, "==> " + Example("default.fe2") + " <==\n" +
+                           SheetText(5, NormalisedTemplate()) + "==> " + Example("default.lo3") +
+                           " <==\n" + SheetText(4, NormalisedTemplate()));
 }
 
 TEST_F(CliTest, BadFilesAreReportedAndTheOthersStillPrinted) {
@@ -81,6 +81,7 @@ TEST_F(CliTest, UsageErrors) {
         std::vector<std::string> args;
         const char* firstLine;
     };
+    // clang-format off
     const Row rows[] = {
         {{}, "usage: kvqsetup-cli COMMAND [ARGS...]"},
         {{"frobnicate"}, "kvqsetup-cli: unknown command frobnicate"},
@@ -109,6 +110,7 @@ TEST_F(CliTest, UsageErrors) {
         {{"copy-chassis", "a.br1", "b.br1"},
          "kvqsetup-cli copy-chassis: no output file given (-o OUT)"},
     };
+    // clang-format on
     for (const Row& row : rows) {
         const CliRun run = Cli(row.args);
         EXPECT_EQ(run.status, 2) << row.firstLine;
@@ -123,7 +125,8 @@ TEST_F(CliTest, HelpGoesToStandardOutput) {
     EXPECT_NE(general.out.find("sheet [--limits LMT] FILE..."), std::string::npos);
     const CliRun sheet = Cli({"sheet", "--help"});
     EXPECT_EQ(sheet.status, 0);
-    EXPECT_EQ(sheet.out.substr(0, sheet.out.find('\n')), "usage: kvqsetup-cli sheet [--limits LMT] FILE...");
+    EXPECT_EQ(sheet.out.substr(0, sheet.out.find('\n')),
+              "usage: kvqsetup-cli sheet [--limits LMT] FILE...");
 }
 
 TEST_F(CliTest, NormaliseWritesTheWholeRecord) {
@@ -139,7 +142,8 @@ TEST_F(CliTest, NormaliseWritesTheWholeRecord) {
     SetupRecord expected = bad;
     Normalise(expected, CurrentLimits{});
     const auto written = test::ReadBytes(dir.File("out.br1"));
-    EXPECT_EQ(written, std::vector<std::uint8_t>(expected.ToBytes().begin(), expected.ToBytes().end()));
+    EXPECT_EQ(written,
+              std::vector<std::uint8_t>(expected.ToBytes().begin(), expected.ToBytes().end()));
 }
 
 TEST_F(CliTest, NormaliseManyIntoAFolder) {
@@ -270,7 +274,8 @@ TEST_F(CliTest, ASignalInTheMiddleOfABatchLeavesNoTemporaryFiles) {
 }
 
 TEST_F(CliTest, NormaliseFailureToWriteIsBadInput) {
-    const CliRun run = Cli({"normalise", Example("default.br1"), "-o", dir.File("no/such/out.br1")});
+    const CliRun run =
+        Cli({"normalise", Example("default.br1"), "-o", dir.File("no/such/out.br1")});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Cannot write out.br1: No such file or directory\n");
 }
@@ -363,8 +368,8 @@ TEST_F(CliTest, CopyGroupsIntoTheTarget) {
     for (const auto& [command, group] :
          {std::pair{"copy-gearbox", GearboxGroup()}, {"copy-chassis", ChassisGroup()}}) {
         SCOPED_TRACE(command);
-        const CliRun run = Cli({command, dir.File("source.br1"), Example("default.lo3"), "-o",
-                                dir.File("out.lo3")});
+        const CliRun run = Cli(
+            {command, dir.File("source.br1"), Example("default.lo3"), "-o", dir.File("out.lo3")});
         EXPECT_EQ(run.status, 0) << run.err;
         SetupRecord expected = ImportTemplate();
         for (const ByteRange& range : group)
@@ -379,12 +384,12 @@ TEST_F(CliTest, CopyGroupsIntoTheTarget) {
 
 TEST_F(CliTest, CopyFromASourceThatIsNoSetup) {
     test::WriteText(dir.File("notes.br1"), "no setup");
-    const CliRun bad = Cli({"copy-gearbox", dir.File("notes.br1"), Example("default.br1"), "-o",
-                            dir.File("out.br1")});
+    const CliRun bad = Cli(
+        {"copy-gearbox", dir.File("notes.br1"), Example("default.br1"), "-o", dir.File("out.br1")});
     EXPECT_EQ(bad.status, 1);
     EXPECT_EQ(bad.err, "notes.br1: Invalid file type\n");
-    const CliRun missing = Cli({"copy-chassis", dir.File("gone.br1"), Example("default.br1"), "-o",
-                                dir.File("out.br1")});
+    const CliRun missing = Cli(
+        {"copy-chassis", dir.File("gone.br1"), Example("default.br1"), "-o", dir.File("out.br1")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, dir.File("gone.br1") + ": file not found\n");
     EXPECT_FALSE(std::filesystem::exists(dir.File("out.br1")));

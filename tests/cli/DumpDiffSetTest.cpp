@@ -5,8 +5,8 @@
 #include "base/Utils.h"
 #include "edit/FieldEdit.h"
 #include "edit/LimitsFile.h"
-#include "setup/ImportTemplate.h"
 #include "setup/GearTables.h"
+#include "setup/ImportTemplate.h"
 #include "setup/SetupDocument.h"
 
 #include <nlohmann/json.hpp>
@@ -28,8 +28,7 @@ using test::CliRun;
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
 }
 
@@ -119,19 +118,13 @@ TEST_F(DumpDiffSetTest, DumpPrintsEveryFieldAsStored) {
                           record.Word(entry.Slot()));
             }
             break;
-        case Encoding::Int32:
-            EXPECT_EQ(ParseInteger(value), record.Int(entry.Slot()));
-            break;
-        case Encoding::Byte:
-            EXPECT_EQ(value, std::to_string(record.SymmetricFlag()));
-            break;
+        case Encoding::Int32: EXPECT_EQ(ParseInteger(value), record.Int(entry.Slot())); break;
+        case Encoding::Byte: EXPECT_EQ(value, std::to_string(record.SymmetricFlag())); break;
         case Encoding::Raw:
             EXPECT_EQ(value.size(), 2 * entry.width);
             EXPECT_EQ(FromHex(value), BytesOf(record, entry));
             break;
-        case Encoding::Magic:
-            EXPECT_EQ(value, "PGTS");
-            break;
+        case Encoding::Magic: EXPECT_EQ(value, "PGTS"); break;
         }
     }
     EXPECT_EQ(lines[layout.size()], "GearboxKind=4");
@@ -185,6 +178,7 @@ TEST_F(DumpDiffSetTest, DumpOfSeveralFilesHasHeadersAndTellsBadOnes) {
 }
 
 TEST_F(DumpDiffSetTest, DumpJsonIsOneObjectAFileWithTypedValues) {
+    // clang-format off
     const std::vector<std::pair<std::string, SetupRecord>> files = {
         {Write("odd.lo3", Unusual()), Unusual()}, {Write("other.br1", Other()), Other()}};
     const CliRun run = Cli({"dump", "--json", files[0].first, files[1].first});
@@ -251,6 +245,7 @@ TEST_F(DumpDiffSetTest, DiffPrintsTheDifferingFieldsByTheirLabels) {
         std::function<void(SetupRecord&)> change;
         const char* lines;
     };
+    // clang-format on
     const Row rows[] = {
         {"nothing", [](SetupRecord&) {}, ""},
         {"fuel", [](SetupRecord& r) { r.Set(Fuel, 21.0f); }, "Fuel (gallons): 43 -> 21\n"},
@@ -454,8 +449,7 @@ protected:
                                           " && COMP_WORDS=(\"$@\") && COMP_CWORD=$(($# - 1)) && "
                                           "_kvqsetup_cli; printf '%s\\n' \"${COMPREPLY[@]}\"") +
                               " _ " + test::Quote(KVQ_CLI_PATH);
-        for (const auto& word : words)
-            command += " " + test::Quote(word);
+        for (const auto& word : words) command += " " + test::Quote(word);
         command += " >" + test::Quote(dir.File("replies")) + " 2>&1";
         EXPECT_EQ(std::system(command.c_str()), 0);
         auto replies = Lines(test::ReadText(dir.File("replies")));

@@ -2,8 +2,8 @@
 
 #include "base/Utils.h"
 #include "edit/LimitsFile.h"
-#include "setup/ImportTemplate.h"
 #include "setup/GearTables.h"
+#include "setup/ImportTemplate.h"
 
 #include <gtest/gtest.h>
 
@@ -213,6 +213,7 @@ TEST(EditorTest, DescribesEachKindOfField) {
         const LimitTables* tables;
         EditorDescription expected;
     };
+    // clang-format off
     const Row rows[] = {
         {"a real", 1, &BuiltInLimits(), {RealField, {1, 59, 2}, 7, 20, 1, 0, 16}},
         {"a real with decimals", 12, &BuiltInLimits(), {RealField, {6, 3, 5}, -5, 2, 0.25, 2, -0.75}},
@@ -227,6 +228,7 @@ TEST(EditorTest, DescribesEachKindOfField) {
         {"a ramp angle with another step", 44, &fileTables, {RealField, {13, 56, 2}, 30, 85, 5, 0, 85}},
         {"the toggle", 43, &BuiltInLimits(), {ToggleField, {22, 57, 1}}},
     };
+    // clang-format on
     for (const Row& row : rows)
         EXPECT_EQ(DescribeEditor(row.field, record, *row.tables), row.expected) << row.what;
 }

@@ -1,8 +1,8 @@
 #include "edit/FieldTable.h"
 
 #include "edit/LimitsFile.h"
-#include "setup/ImportTemplate.h"
 #include "setup/GearTables.h"
+#include "setup/ImportTemplate.h"
 #include "setup/Sheet.h"
 
 #include <gtest/gtest.h>
@@ -57,7 +57,8 @@ TEST(FieldAtTest, Table) {
         {"below the sheet", X(5), Y(40), 6, &builtIn, 0},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(FieldAt(row.x, row.y, row.kind, kNormalMetrics, *row.limits), row.field) << row.name;
+        EXPECT_EQ(FieldAt(row.x, row.y, row.kind, kNormalMetrics, *row.limits), row.field)
+            << row.name;
 }
 
 TEST(FieldAtTest, LargeFontMetrics) {
@@ -77,10 +78,11 @@ TEST(FieldTableTest, CellsLieOverTheirPrintedValues) {
         const SheetCell cell = CellOfField(field, BuiltInLimits());
         const std::string& line = lines.at(static_cast<std::size_t>(cell.Row));
         ASSERT_LE(static_cast<std::size_t>(cell.Col + cell.Width), line.size()) << field;
-        const std::string value = line.substr(static_cast<std::size_t>(cell.Col),
-                                              static_cast<std::size_t>(cell.Width));
+        const std::string value =
+            line.substr(static_cast<std::size_t>(cell.Col), static_cast<std::size_t>(cell.Width));
         EXPECT_NE(std::string(" /").find(line[static_cast<std::size_t>(cell.Col - 1)]),
-                  std::string::npos) << field;
+                  std::string::npos)
+            << field;
         const auto after = static_cast<std::size_t>(cell.Col + cell.Width);
         if (after < line.size()) {
             EXPECT_NE(std::string(" :/%").find(line[after]), std::string::npos) << field;

@@ -47,10 +47,12 @@ TEST(RampPairTest, AnglesFallIntoTheirGroup) {
         float angle;
         float becomes;
     };
+    // clang-format off
     const Row rows[] = {
         {50, 45},   {75, 85},   {89, 85},   {44, 30},  {44.5f, 30}, {45.5f, 45},
         {59.5f, 60}, {0, 30},   {-20, 30},  {90, 85},  {1e30f, 85}, {std::nanf(""), 30},
     };
+    // clang-format on
     for (const Row& row : rows) {
         const RampPair pair = RampAnglePair(RampPairIndex(row.angle, 30));
         EXPECT_EQ(pair.angle1, row.becomes) << row.angle;

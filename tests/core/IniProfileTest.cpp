@@ -158,8 +158,8 @@ TEST(IniProfileTest, NewTextGetsSectionsWithLf) {
 }
 
 TEST(IniProfileTest, EveryValueWithoutLineBreakReadsBackTheSame) {
-    for (const char* value : {"", " lead", "trail\t", "\"q\"", "'q'", "\"", "a;b=c [d]", "é ü",
-                              "'x\"", "  "}) {
+    for (const char* value :
+         {"", " lead", "trail\t", "\"q\"", "'q'", "\"", "a;b=c [d]", "é ü", "'x\"", "  "}) {
         IniProfile profile;
         profile.Write("S", "K", value);
         EXPECT_EQ(profile.Read("S", "K", "default"), value) << profile.Text();

@@ -113,7 +113,8 @@ TEST(ParseLimitsTest, IgnoredLinesChangeNothingAndAreNoted) {
     const auto content = ParseLimits(text);
     EXPECT_EQ(content.Tables, BuiltInLimits());
     ASSERT_EQ(content.Notes.size(), 4u);
-    EXPECT_EQ(content.Notes[0], (LimitsNote{1, "the asymmetry toggle has no limits; line ignored"}));
+    EXPECT_EQ(content.Notes[0],
+              (LimitsNote{1, "the asymmetry toggle has no limits; line ignored"}));
     EXPECT_EQ(content.Notes[1], (LimitsNote{2, "field 46 does not exist; line ignored"}));
     EXPECT_EQ(content.Notes[3].Line, 4);
 }
@@ -122,8 +123,10 @@ TEST(ParseLimitsTest, NotesNameTheLineAndColumn) {
     const auto content = ParseLimits("; header\r\n\r\n24,10 ,90\r\n12,-4,abc\r2,x");
     ASSERT_EQ(content.Notes.size(), 3u);
     EXPECT_EQ(content.Notes[0], (LimitsNote{3, "column 2 is not an integer; value unchanged"}));
-    EXPECT_EQ(content.Notes[1], (LimitsNote{4, "column 3 is not a number; rest of the line ignored"}));
-    EXPECT_EQ(content.Notes[2], (LimitsNote{5, "column 2 is not a number; rest of the line ignored"}));
+    EXPECT_EQ(content.Notes[1],
+              (LimitsNote{4, "column 3 is not a number; rest of the line ignored"}));
+    EXPECT_EQ(content.Notes[2],
+              (LimitsNote{5, "column 2 is not a number; rest of the line ignored"}));
 }
 
 TEST(ParseLimitsTest, CtrlZBetweenLinesEndsTheText) {

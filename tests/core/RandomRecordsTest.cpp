@@ -3,8 +3,8 @@
 #include "TestFiles.h"
 #include "edit/FieldTable.h"
 #include "edit/LimitsFile.h"
-#include "setup/ImportTemplate.h"
 #include "setup/GearTables.h"
+#include "setup/ImportTemplate.h"
 #include "setup/SetupDocument.h"
 #include "setup/Sheet.h"
 
@@ -81,7 +81,8 @@ TEST(RandomRecordsTest, NormaliseHoldsItsPropertiesUnderBothLimitSets) {
     const std::set<int> editable = EditableSlots();
     for (int i = 0; i < 500; ++i) {
         const SetupRecord original = RandomRecord(rng);
-        for (const CurrentLimits* limits : std::array<const CurrentLimits*, 2>{&builtIn, &fileLimits}) {
+        for (const CurrentLimits* limits :
+             std::array<const CurrentLimits*, 2>{&builtIn, &fileLimits}) {
             SetupRecord record = original;
             Normalise(record, *limits);
             ExpectWithinLimits(record, *limits);
@@ -101,7 +102,8 @@ TEST(RandomRecordsTest, NormaliseHoldsItsPropertiesUnderBothLimitSets) {
 TEST(RandomRecordsTest, FilesOfAnyLengthAndNameReadNormaliseAndWriteBack) {
     std::mt19937 rng(7);
     test::TempDir dir;
-    const char* names[] = {"a.br1", "a.fe2", "a.lo3", "a.BR1", "noext", "a.b.c.mu3", "a.", "x.br13"};
+    const char* names[] = {"a.br1", "a.fe2",     "a.lo3", "a.BR1",
+                           "noext", "a.b.c.mu3", "a.",    "x.br13"};
     for (int i = 0; i < 300; ++i) {
         const SetupRecord source = RandomRecord(rng);
         const auto& all = source.ToBytes();

@@ -33,6 +33,7 @@ TEST(RtTokenTest, TokensAndEndOfText) {
         std::string_view text;
         Tokens expected;
     };
+    // clang-format off
     const Row rows[] = {
         {"empty text", false, "", {{"", true}}},
         {"blanks and line breaks only", true, "  \r\n \n ", {{"", true}}},
@@ -54,6 +55,7 @@ TEST(RtTokenTest, TokensAndEndOfText) {
          {{"85", false}, {"30", false}, {"", true}}},
         {"the first NUL ends the text", true, std::string_view("ab\0cd", 5), {{"ab", true}}},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         TRtTokenList tokens(row.text);

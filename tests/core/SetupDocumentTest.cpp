@@ -2,9 +2,9 @@
 
 #include "FailingFileOps.h"
 #include "TestFiles.h"
+#include "base/AtomicFile.h"
 #include "base/Utils.h"
 #include "setup/ImportTemplate.h"
-#include "base/AtomicFile.h"
 
 #include <gtest/gtest.h>
 
@@ -167,8 +167,8 @@ TEST(LoadSetupTest, EachKindOfInput) {
             error = e.what();
         }
         // A reader that gave up early leaves the writer waiting for one: let it finish.
-        const FileDescriptor release(
-            kind == "FIFO" ? ::open(path.c_str(), O_RDONLY | O_NONBLOCK) : -1);
+        const FileDescriptor release(kind == "FIFO" ? ::open(path.c_str(), O_RDONLY | O_NONBLOCK)
+                                                    : -1);
         if (writer.joinable()) writer.join();
         if (pipeEnds[0] >= 0) ::close(pipeEnds[0]);
         if (row.expected.empty()) {
@@ -238,6 +238,7 @@ TEST(WriteSetupFileTest, EachKindOfTarget) {
             return -1;
         };
     };
+    // clang-format off
     const Row rows[] = {
         {"regular file", false, [](const std::string& p) { WriteBytes(p, {1, 2}); return -1; },
          S_IFREG, ""},
@@ -283,6 +284,7 @@ TEST(WriteSetupFileTest, EachKindOfTarget) {
          },
          S_IFDIR, "Is a directory"},
     };
+    // clang-format on
     std::string skipped;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.kind);
@@ -430,10 +432,13 @@ TEST(AtomicBatchTest, WritesEveryFileAndLeavesNoTemporary) {
     TempDir dir;
     WriteBytes(dir.File("a.br1"), {1});
     AtomicBatch batch;
-    for (const char* name : {"a.br1", "b.br1", "c.br1"}) batch.Stage(dir.File(name), ImportTemplate().ToBytes());
-    EXPECT_EQ(ReadBytes(dir.File("a.br1")), std::vector<std::uint8_t>{1}) << "nothing in place before the commit";
+    for (const char* name : {"a.br1", "b.br1", "c.br1"})
+        batch.Stage(dir.File(name), ImportTemplate().ToBytes());
+    EXPECT_EQ(ReadBytes(dir.File("a.br1")), std::vector<std::uint8_t>{1})
+        << "nothing in place before the commit";
     EXPECT_TRUE(batch.Commit().empty());
-    for (const char* name : {"a.br1", "b.br1", "c.br1"}) EXPECT_EQ(ReadBytes(dir.File(name)), TemplateBytes()) << name;
+    for (const char* name : {"a.br1", "b.br1", "c.br1"})
+        EXPECT_EQ(ReadBytes(dir.File(name)), TemplateBytes()) << name;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3);
 }
 
@@ -457,7 +462,8 @@ TEST(AtomicBatchTest, AFailedStageOrRenameTouchesOnlyItsOwnFile) {
         AtomicBatch batch(ops);
         batch.Stage(dir.File("a.br1"), ImportTemplate().ToBytes());
         EXPECT_THROW(batch.Stage(dir.File("missing/b.br1"), ImportTemplate().ToBytes()), KvqError);
-        EXPECT_EQ(batch.Commit(), std::vector<std::string>{"Cannot write a.br1: Invalid cross-device link"});
+        EXPECT_EQ(batch.Commit(),
+                  std::vector<std::string>{"Cannot write a.br1: Invalid cross-device link"});
     }
     {
         AtomicBatch abandoned;

@@ -51,12 +51,14 @@ TEST(SetupRecordTest, GearboxKindFromFileName) {
         const char* name;
         int kind;
     };
+    // clang-format off
     const Row rows[] = {
         {"x.lo3", 4},  {"x.br1", 6},      {"x.br3", 4},        {"x.fe2", 5},
         {"x.BR1", 5},  {"x.br", 5},       {"x", 5},            {"x.br13", 6},
         {"x.ab3x", 4}, {"/a.br1/x", 5},   {"/setups/x.br1", 6}, {"x.b", 5},
         {".br1", 6},   {"x.tar.fe3", 4},  {"", 5},             {"x.", 5},
     };
+    // clang-format on
     for (const Row& row : rows) EXPECT_EQ(GearboxKindFromFileName(row.name), row.kind) << row.name;
 }
 

@@ -85,22 +85,26 @@ TEST(SheetTest, FuelRoundsHalfToEvenAndSaturates) {
         float fuel;
         std::int32_t shown;
     };
+    // clang-format off
     const Row rows[] = {
         {22.5f, 22}, {23.5f, 24}, {43.4f, 43}, {42.6f, 43}, {-0.5f, 0}, {1e20f, INT32_MAX},
         {-1e20f, INT32_MIN}, {std::numeric_limits<float>::infinity(), INT32_MAX}, {std::nanf(""), 0},
     };
+    // clang-format on
     for (const Row& row : rows) EXPECT_EQ(SheetFuel(row.fuel), row.shown) << row.fuel;
 
     SetupRecord record = NormalisedTemplate();
     record.Set(field::Fuel, 22.5f);
-    EXPECT_EQ(SheetLines(record, 6)[2], "     18    Tyre Pressure (psi)    18       Fuel: 22 gallons");
+    EXPECT_EQ(SheetLines(record, 6)[2],
+              "     18    Tyre Pressure (psi)    18       Fuel: 22 gallons");
 }
 
 TEST(SheetTest, GearLinePrintsTheOverallRatioOfWhatIsStored) {
     SetupRecord record = NormalisedTemplate();
     record.Set(field::GearRatio1, 2.533f);
     record.Set(field::DiffRatio, 3.1f);
-    EXPECT_EQ(SheetLines(record, 6)[5], "      3          Rebound           3       1st Gear:  7.852:1");
+    EXPECT_EQ(SheetLines(record, 6)[5],
+              "      3          Rebound           3       1st Gear:  7.852:1");
     EXPECT_EQ(SheetLines(NormalisedTemplate(), 6)[5],
               "      3          Rebound           3       1st Gear:  7.853:1");
 }
@@ -117,7 +121,8 @@ TEST(SheetTest, AsymmetryLetter) {
 TEST(SheetTest, WideValueMovesTheRestOfItsLine) {
     SetupRecord record = NormalisedTemplate();
     record.Set(field::CamberFL, -10.25f);
-    EXPECT_EQ(SheetLines(record, 6)[6], "   -10.25      Camber (deg)      -0.25      2nd Gear:  5.471:1");
+    EXPECT_EQ(SheetLines(record, 6)[6],
+              "   -10.25      Camber (deg)      -0.25      2nd Gear:  5.471:1");
 }
 
 } // namespace

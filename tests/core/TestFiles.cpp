@@ -22,7 +22,8 @@ std::string TempDir::File(std::string_view name) const { return (path_ / name).s
 
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 

@@ -54,6 +54,7 @@ TEST(ParseIntegerTest, Table) {
         const char* text;
         std::optional<std::int32_t> expected;
     };
+    // clang-format off
     const Row rows[] = {
         {"12", 12},        {"-1", -1},       {"+7", 7},
         {"  24", 24},      {"10 ", {}},      {"", {}},
@@ -61,6 +62,7 @@ TEST(ParseIntegerTest, Table) {
         {"abc", {}},       {"2147483647", 2147483647}, {"-2147483648", INT32_MIN},
         {"2147483648", {}}, {"99999999999999999999", {}}, {"0x10", {}},
     };
+    // clang-format on
     for (const Row& row : rows) EXPECT_EQ(ParseInteger(row.text), row.expected) << row.text;
 }
 
@@ -69,12 +71,14 @@ TEST(ParseRealTest, Table) {
         const char* text;
         std::optional<double> expected;
     };
+    // clang-format off
     const Row rows[] = {
         {"0.5", 0.5},     {" -1 ", -1.0},  {"+2.5", 2.5},   {".5", 0.5},   {"5.", 5.0},
         {"1e3", 1000.0},  {"1.5E-1", 0.15}, {"", {}},        {"  ", {}},    {".", {}},
         {"1,5", {}},      {"1e", {}},      {"e5", {}},      {"inf", {}},   {"nan", {}},
         {"0x10", {}},     {"1e999", {}},   {"1e-999", {}},  {"12abc", {}}, {"-0.025", -0.025},
     };
+    // clang-format on
     for (const Row& row : rows) EXPECT_EQ(ParseReal(row.text), row.expected) << row.text;
 }
 

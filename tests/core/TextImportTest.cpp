@@ -3,8 +3,8 @@
 #include "TestFiles.h"
 #include "base/Utils.h"
 #include "edit/LimitsFile.h"
-#include "setup/ImportTemplate.h"
 #include "setup/GearTables.h"
+#include "setup/ImportTemplate.h"
 #include "setup/Sheet.h"
 
 #include <gtest/gtest.h>
@@ -75,6 +75,7 @@ public:
 
 TEST(ImportTemplateTest, HoldsTheTemplateValues) {
     const SetupRecord& t = ImportTemplate();
+    // clang-format off
     const std::pair<FloatSlot, float> reals[] = {
         {GearRatio1, 2.533f},     {GearRatio2, 1.765f},     {GearRatio3, 1.444f},
         {GearRatio4, 1.24f},      {GearRatio5, 1.083f},     {GearRatio6, 1.0f},
@@ -88,19 +89,24 @@ TEST(ImportTemplateTest, HoldsTheTemplateValues) {
         {RollBarFront, 90},       {RollBarRear, 70},        {RideHeightFront, 2.5f},
         {RideHeightRear, 2.75f},  {Fuel, 43},               {SteeringRatio, 16},
     };
+    // clang-format on
     for (const auto& [slot, value] : reals) EXPECT_EQ(t.Get(slot), value) << "slot " << slot.slot;
+    // clang-format off
     const std::pair<IntSlot, std::int32_t> integers[] = {
         {GearIndex1, 6}, {GearIndex2, 23}, {GearIndex3, 46}, {GearIndex4, 63}, {GearIndex5, 80},
         {GearIndex6, 83}, {DiffIndex, 89}, {BumpFL, 2}, {BumpFR, 2}, {BumpRL, 2}, {BumpRR, 2},
         {ReboundFL, 3}, {ReboundFR, 3}, {ReboundRL, 4}, {ReboundRR, 4}, {Clutches, 1},
         {FrontBrakeBias, 57},
     };
+    // clang-format on
     for (const auto& [slot, value] : integers)
         EXPECT_EQ(t.Get(slot), value) << "slot " << slot.slot;
+    // clang-format off
     const std::pair<int, std::uint32_t> words[] = {
         {Magic, 0x53544750}, {Reserved04, 3}, {Reserved08, 249}, {GearboxData12, 0xC02C49BA},
         {GearboxData16, 0}, {GearboxData48, 4}, {GearboxData52, 0},
     };
+    // clang-format on
     for (const auto& [slot, word] : words) EXPECT_EQ(t.Word(slot), word) << "slot " << slot;
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(t.Float(Reserved172 + i), i < 4 ? 800.0f : 7.0f) << "Reserved172 word " << i;
@@ -232,12 +238,14 @@ TEST(VocabularyTest, CodeForms) {
         float code;
         const char* word;
     };
+    // clang-format off
     const Row rows[] = {
         {"12,", 12.0f, ""},           {"27.1,", 27.1f, ""},          {"27.15,", 27.1f, ""},
         {"-1,", -1.0f, ""},           {"-1.5,", 1.5f, ""},           {"+3,", 3.0f, ""},
         {"0,Gear Roll ", 0, "Gear Roll "}, {"0,", 0, ""},           {"5,a,b", 5.0f, "a,b"},
         {"   \t 4,Fuel", 4.0f, "Fuel"},
     };
+    // clang-format on
     for (const Row& row : rows) {
         const VocabularyParse parse = ParseVocabulary(row.line);
         ASSERT_TRUE(parse.Usable()) << row.line << ": " << parse.Why;
@@ -339,6 +347,7 @@ TEST(TextImportTest, VocabularyEntriesAtWork) {
         std::function<void(const SetupRecord&, int gearCount)> expect;
     };
     const SetupRecord t = ImportTemplate();
+    // clang-format off
     const Row rows[] = {
         {"a value outside the limits is stored as read", "4,\n", "500 x", true,
          [](const SetupRecord& r, int) { EXPECT_EQ(r.Get(Fuel), 500.0f); }},
@@ -424,6 +433,7 @@ TEST(TextImportTest, VocabularyEntriesAtWork) {
          }},
         {"a ramp angle is an integer", "27.1,\n", "60.5 x", false, nullptr},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         ImportWithFiles files({{"v.kvq", row.vocabulary}});
@@ -489,12 +499,8 @@ TEST(TextImportTest, HostileTexts) {
     };
     const std::string sheet = SheetText(NormalisedTemplate(), 6, "\r\n");
     std::vector<std::string> texts = {
-        randomBytes(1 << 20),
-        std::string(1 << 20, 'a'),
-        std::string(1 << 20, '\0'),
-        std::string(1 << 20, '\n'),
-        std::string(40000, '7'),
-        "Gear " + std::string(40000, '9'),
+        randomBytes(1 << 20),       std::string(1 << 20, 'a'), std::string(1 << 20, '\0'),
+        std::string(1 << 20, '\n'), std::string(40000, '7'),   "Gear " + std::string(40000, '9'),
     };
     std::string manyTokens;
     while (manyTokens.size() < (1 << 20)) manyTokens += "Gear 1.0 Bias ";

@@ -55,6 +55,7 @@ TEST(UtilsTest, FileNameAndExtension) {
 
 // Names in messages: what a terminal would obey is shown instead; every other character stays.
 TEST(PrintableNameTest, ControlsAndBytesThatAreNoUtf8AreEscaped) {
+    // clang-format off
     const std::pair<std::string_view, std::string_view> rows[] = {
         {"car.br1", "car.br1"},
         {"a\nb\tc\rd", "a\\nb\\tc\\rd"},
@@ -64,6 +65,7 @@ TEST(PrintableNameTest, ControlsAndBytesThatAreNoUtf8AreEscaped) {
         {"\xc3", "\\xc3"},                                  // cut short
         {"ünï €\\ 😀", "ünï €\\ 😀"},
     };
+    // clang-format on
     for (const auto& [name, shown] : rows) {
         EXPECT_EQ(PrintableName(name), shown);
         EXPECT_EQ(PrintableName(shown), shown) << "escaping twice changes nothing";

@@ -175,19 +175,19 @@ class Desktop:
         result = self._run(["xclip", "-selection", "clipboard", "-o"], check=False)
         return result.stdout.decode(errors="replace").replace("\r\n", "\n") if result.returncode == 0 else ""
 
-    def set_clipboard(self, text):
-        # xclip stays behind to serve the selection, until the display goes.
-        process = subprocess.Popen(["xclip", "-selection", "clipboard", "-i"], env=self.env,
-                                   stdin=subprocess.PIPE, stdout=subprocess.DEVNULL)
-        process.communicate(text.encode())
-        wait_until(lambda: self.clipboard() == text, "the clipboard to take the text")
+    def clipboard_stamp(self):
+        """When the clipboard's owner took it; each Copy of the program takes it anew."""
+        result = self._run(["xclip", "-selection", "clipboard", "-t", "TIMESTAMP", "-o"],
+                           check=False)
+        return result.stdout if result.returncode == 0 else None
 
     def copy_sheet(self):
-        """The sheet of the page in front, through the letter C."""
-        self.set_clipboard("nothing yet")
+        """The sheet of the page in front, through the letter C: what the clipboard holds once
+        the program has taken it again, so every key before C has been handled."""
+        before = self.clipboard_stamp()
         self.key("c")
-        return wait_until(lambda: (t := self.clipboard()) != "nothing yet" and t,
-                          "C to put the sheet on the clipboard")
+        wait_until(lambda: self.clipboard_stamp() != before, "C to put the sheet on the clipboard")
+        return self.clipboard()
 
     # What the user does.
 

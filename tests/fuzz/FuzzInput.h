@@ -29,7 +29,8 @@ std::array<std::string_view, N> Parts(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i + 1 < N; ++i) {
         const auto end = rest.find(kSeparator);
         parts[i] = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + kSeparator.size());
+        rest = end == std::string_view::npos ? std::string_view()
+                                             : rest.substr(end + kSeparator.size());
     }
     parts[N - 1] = rest;
     return parts;

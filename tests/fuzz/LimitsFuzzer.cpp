@@ -40,7 +40,8 @@ void RequireHitsLandOnTheirCells(const CellMetrics& metrics, const CurrentLimits
 void RequireOnlyLimitsChanged(LimitTables tables) {
     const LimitTables& builtIn = BuiltInLimits();
     auto takeBuiltIn = [](auto& rows, const auto& original, auto... members) {
-        for (std::size_t i = 0; i < rows.size(); ++i) ((rows[i].*members = original[i].*members), ...);
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            ((rows[i].*members = original[i].*members), ...);
     };
     takeBuiltIn(tables.Integer, builtIn.Integer, &IntegerLimit::MinValue, &IntegerLimit::MaxValue,
                 &IntegerLimit::Increment);

@@ -4,8 +4,8 @@
 #include "FuzzInput.h"
 #include "RecordChecks.h"
 #include "base/Utils.h"
-#include "setup/ImportTemplate.h"
 #include "import/TextImport.h"
+#include "setup/ImportTemplate.h"
 #include "setup/Sheet.h"
 
 #include <cstdlib>

@@ -18,7 +18,8 @@ inline void RequireOnlyEditableSlotsDiffer(const SetupRecord& a, const SetupReco
     std::array<bool, SetupRecord::kSlotCount + 1> editable{};
     for (const IntegerLimit& r : tables.Integer) editable.at(r.Slot) = true;
     for (const RealLimit& r : tables.Real) editable.at(r.Slot) = true;
-    for (const ListLimit& r : tables.List) editable.at(r.ValueSlot) = editable.at(r.IndexSlot) = true;
+    for (const ListLimit& r : tables.List)
+        editable.at(r.ValueSlot) = editable.at(r.IndexSlot) = true;
     for (std::size_t i = 0; i < SetupRecord::kSize; ++i)
         if (!editable[i / 4 + 1])
             Require(a.ToBytes()[i] == b.ToBytes()[i], "bytes of no editable field stay");

@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const PathStyle style : {PathStyle::Windows, PathStyle::Posix}) {
         const char* folderEnds = style == PathStyle::Windows ? "\\:" : "/";
         const auto split = path.find_last_of(folderEnds);
-        const std::string_view name = split == std::string_view::npos ? path : path.substr(split + 1);
+        const std::string_view name =
+            split == std::string_view::npos ? path : path.substr(split + 1);
         const std::string shortened = ShortenPath(path, maxLength, style);
         Require(shortened.size() <= path.size(), "never longer than the path");
         Require(shortened.ends_with(name), "the file's own name stays whole");

@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const VocabularyParse parse = ParseVocabulary(text);
     const auto lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n') +
-                                                std::count(text.begin(), text.end(), '\r')) + 1;
+                                                std::count(text.begin(), text.end(), '\r')) +
+                       1;
     if (parse.Usable())
         Require(!parse.Entries.empty() && parse.Line == 0, "a usable vocabulary has entries");
     else

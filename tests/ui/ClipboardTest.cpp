@@ -21,11 +21,11 @@ TEST_F(ClipboardTest, CopyPutsTheSheetLinesEndedByCrLf) {
 
 TEST_F(ClipboardTest, CopyThenPasteGivesTheSameSheetForEachGearbox) {
     SetupRecord record = ImportTemplate();
-    record.Set(field::Fuel, 42.6f);     // shown as 43, comes back as 43
+    record.Set(field::Fuel, 42.6f); // shown as 43, comes back as 43
     record.Set(field::GearIndex1, 3);
     record.Set(field::CamberRR, -1.25f);
     record.SetWord(field::Reserved04, 0x7777); // not on the sheet: comes from the template
-    record.SetSymmetricFlag(0);            // Y: not read, so the pasted page shows N
+    record.SetSymmetricFlag(0);                // Y: not read, so the pasted page shows N
     for (const char* name : {"car.br1", "car.fe2", "car.lo3"}) {
         SCOPED_TRACE(name);
         Open(SetupFile(name, record));

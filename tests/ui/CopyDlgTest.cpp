@@ -1,8 +1,8 @@
 // The copy dialog: its layout, its state on every showing, and how each way of closing it sets
 // the source file.
 
-#include "QtPrinters.h"
 #include "app/CopyDlg.h"
+#include "QtPrinters.h"
 #include "ScriptedPlatform.h"
 #include "app/OpenDialog.h"
 
@@ -36,8 +36,7 @@ protected:
 
     QStringList Captions() {
         QStringList captions;
-        for (int row = 0; row < List()->count(); ++row)
-            captions << List()->item(row)->text();
+        for (int row = 0; row < List()->count(); ++row) captions << List()->item(row)->text();
         return captions;
     }
 

@@ -32,7 +32,9 @@ protected:
     TLSpinEdit* List() { return Window().findChild<TLSpinEdit*>("LSpinEdit1"); }
     const SetupRecord& Record(int page = 0) { return Window().PageSetup(page).Record; }
     bool Changed(int page = 0) { return Window().PageSetup(page).Changed; }
-    bool AnyEditorVisible() { return Int()->isVisible() || Real()->isVisible() || List()->isVisible(); }
+    bool AnyEditorVisible() {
+        return Int()->isVisible() || Real()->isVisible() || List()->isVisible();
+    }
     // A window on a program folder that holds a limits file, with the file limits in force.
     void RestartWithFileLimits(std::string_view limits) {
         window.reset();
@@ -66,7 +68,8 @@ TEST_F(EditingTest, SteeringRatioOpensTheRealEditorExactlyOverTheValue) {
     EXPECT_EQ(Real()->Increment(), 1.0f);
     EXPECT_TRUE(Real()->hasFocus());
     // The editor stands where the sheet view draws row 1, column 59.
-    EXPECT_EQ(Real()->mapTo(&Window(), QPoint(0, 0)), Sheet()->mapTo(&Window(), QPoint(59 * 7, 15)));
+    EXPECT_EQ(Real()->mapTo(&Window(), QPoint(0, 0)),
+              Sheet()->mapTo(&Window(), QPoint(59 * 7, 15)));
 }
 
 TEST_F(EditingTest, StepAndEnterWriteTheRecordAndEnableSave) {
@@ -280,6 +283,7 @@ TEST_F(EditingTest, AsymmetryToggleFlipsWithoutMarkingTheSetupChanged) {
 }
 
 TEST_F(EditingTest, AnEditGoesIntoItsOwnPageWhateverChangesTheSelection) {
+    // clang-format off
     const std::pair<const char*, std::function<void(QTabBar*)>> ways[] = {
         {"a click on the tab",
          [](QTabBar* tabs) { QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center()); }},
@@ -292,6 +296,7 @@ TEST_F(EditingTest, AnEditGoesIntoItsOwnPageWhateverChangesTheSelection) {
          }},
         {"the keys of the page strip", [](QTabBar* tabs) { tabs->setCurrentIndex(0); }},
     };
+    // clang-format on
     for (const auto& [way, select] : ways) {
         SCOPED_TRACE(way);
         window.reset();
@@ -322,8 +327,10 @@ TEST_F(EditingTest, ClosingTheWindowCommitsTheEditIntoItsPageBeforeAsking) {
                             QString::fromStdString(dir.File("b.br1"))};
     EXPECT_TRUE(Window().close());
     ASSERT_EQ(platform.questions.size(), 2u) << "both pages changed";
-    EXPECT_EQ(SetupRecord::FromBytes(ReadBytes(dir.File("a.br1"))).Get(field::SteeringRatio), 17.0f);
-    EXPECT_EQ(SetupRecord::FromBytes(ReadBytes(dir.File("b.br1"))).Get(field::SteeringRatio), 15.0f);
+    EXPECT_EQ(SetupRecord::FromBytes(ReadBytes(dir.File("a.br1"))).Get(field::SteeringRatio),
+              17.0f);
+    EXPECT_EQ(SetupRecord::FromBytes(ReadBytes(dir.File("b.br1"))).Get(field::SteeringRatio),
+              15.0f);
 }
 
 TEST_F(EditingTest, LeavingTheApplicationCommitsTheEdit) {

@@ -1,5 +1,5 @@
-#include "QtPrinters.h"
 #include "settings/IniOut.h"
+#include "QtPrinters.h"
 
 #include "../core/TestFiles.h"
 #include "base/Utils.h"
@@ -308,9 +308,8 @@ TEST_F(IniOutTest, ItemLinesWhenLoading) {
         form.deep->name.clear();
         store.SetItems({row.item});
         store.LoadSettings();
-        QObject* component = form.objectName() == row.component
-                                 ? &form
-                                 : form.findChild<QObject*>(row.component);
+        QObject* component =
+            form.objectName() == row.component ? &form : form.findChild<QObject*>(row.component);
         EXPECT_EQ(store.PropertyToText(component, row.property), row.expected) << row.name;
     }
     EXPECT_TRUE(reports.empty());

@@ -30,8 +30,9 @@ QStringList HelpLines() {
 }
 
 // The commands that need an open page, and the ones always there.
-const char* const kPageCommands[] = {"Close1", "ClosePage1", "Print1", "Copy1", "CopyGearbox1",
-                                     "CopyGearbox2", "CopyChassis1", "CopyChassis2"};
+const char* const kPageCommands[] = {"Close1",       "ClosePage1",   "Print1",
+                                     "Copy1",        "CopyGearbox1", "CopyGearbox2",
+                                     "CopyChassis1", "CopyChassis2"};
 const char* const kAlwaysCommands[] = {"Open1", "Exit1", "About1"};
 
 TEST_F(WindowTest, StartsWithTheHelpTextAndOnlyTheAlwaysCommands) {
@@ -429,14 +430,16 @@ TEST_F(WindowTest, MissingHelpTextIsReportedAndTheWindowRunsOn) {
     ASSERT_EQ(platform.errors.size(), 0u);
     Window();
     ASSERT_EQ(platform.errors.size(), 1u);
-    EXPECT_EQ(platform.errors[0].text.toStdString(), "Cannot open file " + dir.File("Help.txt") + ".");
+    EXPECT_EQ(platform.errors[0].text.toStdString(),
+              "Cannot open file " + dir.File("Help.txt") + ".");
     EXPECT_TRUE(SheetText().isEmpty());
     Open(SetupFile("car.br1"));
     EXPECT_EQ(Window().PageCount(), 1);
 }
 
 TEST_F(WindowTest, CommandLineFilesOpenAndAMissingOneIsNamed) {
-    Window().OpenFiles({QString::fromStdString(SetupFile("a.fe2")), QString::fromStdString(dir.File("gone.br1"))});
+    Window().OpenFiles(
+        {QString::fromStdString(SetupFile("a.fe2")), QString::fromStdString(dir.File("gone.br1"))});
     EXPECT_EQ(Window().PageCount(), 1);
     ASSERT_EQ(platform.errors.size(), 1u);
     EXPECT_EQ(platform.errors[0].text.toStdString(), dir.File("gone.br1") + ": file not found.");

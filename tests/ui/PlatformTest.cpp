@@ -1,5 +1,5 @@
-#include "QtPrinters.h"
 #include "app/Platform.h"
+#include "QtPrinters.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The printout: its lines read back from a PDF printer, and the text stream's placing of lines
 // and pages on an image.
 
-#include "QtPrinters.h"
 #include "app/Printing.h"
 #include "../core/TestFiles.h"
+#include "QtPrinters.h"
 #include "base/Utils.h"
 #include "edit/FieldTable.h"
 #include "setup/ImportTemplate.h"
@@ -68,20 +68,16 @@ public:
         std::vector<QStringList> pages;
         for (const QString& page : ToolOutput("pdftotext", {"-layout", pdf(), "-"}).split('\f')) {
             QStringList lines = page.split('\n');
-            for (QString& line : lines)
-                line.remove(QRegularExpression("\\s+$"));
-            while (!lines.isEmpty() && lines.back().isEmpty())
-                lines.removeLast();
+            for (QString& line : lines) line.remove(QRegularExpression("\\s+$"));
+            while (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
             pages.push_back(lines);
         }
-        while (!pages.empty() && pages.back().isEmpty())
-            pages.pop_back();
+        while (!pages.empty() && pages.back().isEmpty()) pages.pop_back();
         return pages;
     }
     QStringList Lines() {
         QStringList all;
-        for (const QStringList& page : Pages())
-            all << page;
+        for (const QStringList& page : Pages()) all << page;
         return all;
     }
 
@@ -134,20 +130,16 @@ private:
 // are compared with their blanks collapsed.
 QStringList Simplified(const QStringList& lines) {
     QStringList list;
-    for (const QString& line : lines)
-        list << line.simplified();
+    for (const QString& line : lines) list << line.simplified();
     return list;
 }
 
 // Lines as one text, for a readable difference.
-std::string Text(const QStringList& lines) {
-    return lines.join('\n').toStdString();
-}
+std::string Text(const QStringList& lines) { return lines.join('\n').toStdString(); }
 
 QStringList ExpectedPrintout(const TSetup& setup) {
     QStringList lines{QString::fromStdString("FileName: " + setup.FileName), ""};
-    for (const std::string& line : SheetLines(setup))
-        lines << QString::fromStdString(line);
+    for (const std::string& line : SheetLines(setup)) lines << QString::fromStdString(line);
     return Simplified(lines << "" << kVersionLine);
 }
 

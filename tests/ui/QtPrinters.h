@@ -7,7 +7,9 @@
 
 // GoogleTest prints a QString as the text it holds (otherwise it would list its characters'
 // bytes) and a QStringList as its texts, one a line, so that a failing comparison reads.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 inline void PrintTo(const QStringList& texts, std::ostream* out) {
     *out << "{";

@@ -27,7 +27,8 @@ TEST_F(RobustnessTest, EveryFailedSaveKeepsTheOldFileTheNameAndTheChange) {
         Window().Save1Click();
         ASSERT_EQ(platform.errors.size(), 1u) << failure.step;
         EXPECT_EQ(platform.errors[0].text.toStdString(),
-                  std::string("Cannot write car.br1: ") + failure.reason + ".") << failure.step;
+                  std::string("Cannot write car.br1: ") + failure.reason + ".")
+            << failure.step;
         EXPECT_EQ(ReadBytes(path), old) << failure.step;
         EXPECT_TRUE(Window().PageSetup(0).Changed) << failure.step;
         EXPECT_EQ(Window().PageSetup(0).FileName, path) << failure.step;
@@ -79,13 +80,15 @@ TEST_F(RobustnessTest, HostileFilesBesideTheProgram) {
 
     ASSERT_EQ(Window().PageCount(), 0);
     ASSERT_EQ(platform.errors.size(), 1u) << "only the help text is missed";
-    EXPECT_EQ(platform.errors[0].text.toStdString(), "Cannot open file " + dir.File("Help.txt") + ".");
+    EXPECT_EQ(platform.errors[0].text.toStdString(),
+              "Cannot open file " + dir.File("Help.txt") + ".");
     EXPECT_FALSE(Action("KVQDefault1")->isVisible()) << "a folder is no limits file";
     Open(SetupFile("car.br1"));
     Window().Copy1Click();
     EXPECT_TRUE(Action("Paste1")->isEnabled()) << "the built-in vocabulary still reads sheets";
     Window().ClosePage1Click();
-    EXPECT_EQ(platform.errors.size(), 2u) << "the help text is missed again when the last page goes";
+    EXPECT_EQ(platform.errors.size(), 2u)
+        << "the help text is missed again when the last page goes";
     EXPECT_TRUE(Window().close());
 }
 
@@ -160,7 +163,8 @@ TEST_F(RobustnessTest, AnythingElseDroppedIsIgnored) {
     WriteText(dir.File("notes.txt"), "not a setup");
     Drop(Window(), {QUrl::fromLocalFile(QString::fromStdString(dir.File("notes.txt")))});
     EXPECT_EQ(Window().PageCount(), 0);
-    ASSERT_EQ(platform.errors.size(), 1u) << "a file that is no setup is refused as Open refuses it";
+    ASSERT_EQ(platform.errors.size(), 1u)
+        << "a file that is no setup is refused as Open refuses it";
     EXPECT_EQ(platform.errors[0].text, "notes.txt: Invalid file type.");
 }
 

@@ -45,7 +45,8 @@ public:
     int dpi = 96;
     QString programPath;
 
-    std::optional<QString> OpenFileName(QWidget*, const QString& filter, const QString& initialFile) override {
+    std::optional<QString> OpenFileName(QWidget*, const QString& filter,
+                                        const QString& initialFile) override {
         filters << filter;
         openInitialFiles << initialFile;
         duringDialog();

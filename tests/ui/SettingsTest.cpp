@@ -74,7 +74,8 @@ TEST_F(SettingsTest, WithoutALimitsFileKvqDefaultIsCheckedWhateverTheFileSays) {
 }
 
 TEST_F(SettingsTest, OtherContentOfTheSettingsFileIsKept) {
-    WriteText(SettingsFile(), "; my notes\r\n[Position]\r\nTop=5\r\nLeft=7\r\n[Mine]\r\nKeep=this\r\n");
+    WriteText(SettingsFile(),
+              "; my notes\r\n[Position]\r\nTop=5\r\nLeft=7\r\n[Mine]\r\nKeep=this\r\n");
     EXPECT_EQ(Window().pos(), QPoint(7, 5));
     Restart();
     const std::string text = ReadText(SettingsFile());

@@ -18,8 +18,10 @@ TEST(SplashTest, LayoutAndTexts) {
         const char* name;
         QRect geometry;
     };
-    const Row rows[] = {{"Panel1", {0, 0, 380, 174}}, {"Image1", {208, 2, 170, 170}},
-                        {"Label1", {4, 26, 204, 27}}, {"Label2", {4, 68, 204, 19}},
+    const Row rows[] = {{"Panel1", {0, 0, 380, 174}},
+                        {"Image1", {208, 2, 170, 170}},
+                        {"Label1", {4, 26, 204, 27}},
+                        {"Label2", {4, 68, 204, 19}},
                         {"Image2", {304, 120, 16, 16}}};
     for (const Row& row : rows)
         EXPECT_EQ(splash.findChild<QWidget*>(row.name)->geometry(), row.geometry) << row.name;

@@ -64,7 +64,8 @@ protected:
 TEST_F(TransferTest, CopyGearboxTakesTheGearboxGroupOnly) {
     OpenTargetAndSource();
     const SetupRecord before = Target();
-    WithCopyDialog([](TCopyDialog& d) { ChoosePage(d, 1); }, [this] { Action("CopyGearbox2")->trigger(); });
+    WithCopyDialog([](TCopyDialog& d) { ChoosePage(d, 1); },
+                   [this] { Action("CopyGearbox2")->trigger(); });
     EXPECT_EQ(captions, QStringList{"Copy Gearbox"});
     EXPECT_EQ(Target().Get(field::GearIndex1), 2);
     EXPECT_EQ(Target().Get(field::GearRatio1), ExactRatio(2));
@@ -80,7 +81,8 @@ TEST_F(TransferTest, CopyGearboxTakesTheGearboxGroupOnly) {
 
 TEST_F(TransferTest, CopyChassisTakesFuelSteeringAndBrakeBias) {
     OpenTargetAndSource();
-    WithCopyDialog([](TCopyDialog& d) { ChoosePage(d, 1); }, [this] { Action("CopyChassis1")->trigger(); });
+    WithCopyDialog([](TCopyDialog& d) { ChoosePage(d, 1); },
+                   [this] { Action("CopyChassis1")->trigger(); });
     EXPECT_EQ(captions, QStringList{"Copy Chassis"});
     EXPECT_EQ(Target().Get(field::Fuel), 30.0f);
     EXPECT_EQ(Target().Get(field::SteeringRatio), 12.0f);
@@ -94,7 +96,8 @@ TEST_F(TransferTest, TheSourceIsReadFromItsFileAsLastSaved) {
     QTest::mouseClick(Tabs(), Qt::LeftButton, {}, Tabs()->tabRect(1).center());
     MarkChanged(1); // steering ratio 13 on the source page, not saved
     QTest::mouseClick(Tabs(), Qt::LeftButton, {}, Tabs()->tabRect(0).center());
-    WithCopyDialog([](TCopyDialog& d) { ChoosePage(d, 1); }, [this] { Action("CopyChassis2")->trigger(); });
+    WithCopyDialog([](TCopyDialog& d) { ChoosePage(d, 1); },
+                   [this] { Action("CopyChassis2")->trigger(); });
     EXPECT_EQ(Target().Get(field::SteeringRatio), 12.0f);
 }
 
@@ -105,10 +108,12 @@ TEST_F(TransferTest, ValuesBeyondTheLimitsAreBroughtIn) {
     Open(SetupFile("target.br1"));
     const std::string path = SetupFile("wild.br1", source);
     platform.openAnswers.push_back(QString::fromStdString(path));
-    WithCopyDialog([](TCopyDialog& d) { d.FileBtnClick(); }, [this] { Action("CopyChassis2")->trigger(); });
+    WithCopyDialog([](TCopyDialog& d) { d.FileBtnClick(); },
+                   [this] { Action("CopyChassis2")->trigger(); });
     EXPECT_EQ(Target().Get(field::Fuel), 46.0f);
     platform.openAnswers.push_back(QString::fromStdString(path));
-    WithCopyDialog([](TCopyDialog& d) { d.FileBtnClick(); }, [this] { Action("CopyGearbox2")->trigger(); });
+    WithCopyDialog([](TCopyDialog& d) { d.FileBtnClick(); },
+                   [this] { Action("CopyGearbox2")->trigger(); });
     EXPECT_EQ(Target().Get(field::GearIndex2), 24);
 }
 
@@ -118,9 +123,12 @@ TEST_F(TransferTest, NothingHappensWithoutASource) {
     Window().Paste1Click(); // Import1 has no file
     QTest::mouseClick(Tabs(), Qt::LeftButton, {}, Tabs()->tabRect(0).center());
     const SetupRecord before = Target();
-    WithCopyDialog([](TCopyDialog& d) { ChoosePage(d, 1); }, [this] { Action("CopyGearbox2")->trigger(); });
-    WithCopyDialog([](TCopyDialog& d) { d.CancelBtnClick(); }, [this] { Action("CopyGearbox2")->trigger(); });
-    WithCopyDialog([](TCopyDialog& d) { d.FileBtnClick(); }, [this] { Action("CopyGearbox2")->trigger(); });
+    WithCopyDialog([](TCopyDialog& d) { ChoosePage(d, 1); },
+                   [this] { Action("CopyGearbox2")->trigger(); });
+    WithCopyDialog([](TCopyDialog& d) { d.CancelBtnClick(); },
+                   [this] { Action("CopyGearbox2")->trigger(); });
+    WithCopyDialog([](TCopyDialog& d) { d.FileBtnClick(); },
+                   [this] { Action("CopyGearbox2")->trigger(); });
     EXPECT_EQ(captions.size(), 3);
     EXPECT_EQ(Target(), before);
     EXPECT_FALSE(Window().PageSetup(0).Changed);
@@ -133,7 +141,8 @@ TEST_F(TransferTest, AMissingOrBadSourceIsReportedAndChangesNothing) {
     bad.MutableBytes()[3] = 's';
     for (const std::string& path : {dir.File("gone.br1"), SetupFile("notes.br1", bad)}) {
         platform.openAnswers.push_back(QString::fromStdString(path));
-        WithCopyDialog([](TCopyDialog& d) { d.FileBtnClick(); }, [this] { Action("CopyGearbox2")->trigger(); });
+        WithCopyDialog([](TCopyDialog& d) { d.FileBtnClick(); },
+                       [this] { Action("CopyGearbox2")->trigger(); });
     }
     ASSERT_EQ(platform.errors.size(), 2u);
     EXPECT_EQ(platform.errors[0].text, "Failed to open gone.br1.");
@@ -167,7 +176,8 @@ TEST_F(TransferTest, PrintSendsTheCurrentSheetToThePrinter) {
     platform.printAnswers = {QString::fromStdString(dir.File("out.pdf"))};
     Window().Print1Click();
     const QString text = PdfText(dir.File("out.pdf"));
-    EXPECT_TRUE(text.contains(QString::fromStdString("FileName: " + dir.File("car.br1")))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromStdString("FileName: " + dir.File("car.br1"))))
+        << text.toStdString();
     EXPECT_TRUE(text.contains("Steering Ratio: 17:1")) << text.toStdString();
     EXPECT_TRUE(text.contains("KVQ Setup V2.3")) << text.toStdString();
     EXPECT_TRUE(platform.errors.empty());
@@ -177,7 +187,8 @@ TEST_F(TransferTest, PrintSendsTheCurrentSheetToThePrinter) {
     platform.printAnswers = {QString::fromStdString(dir.File("missing/out.pdf"))};
     Window().Print1Click();
     ASSERT_EQ(platform.errors.size(), 1u);
-    EXPECT_TRUE(platform.errors[0].text.startsWith("Cannot print to")) << platform.errors[0].text.toStdString();
+    EXPECT_TRUE(platform.errors[0].text.startsWith("Cannot print to"))
+        << platform.errors[0].text.toStdString();
 }
 
 } // namespace

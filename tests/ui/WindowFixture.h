@@ -1,7 +1,7 @@
 #pragma once
 
-#include "QtPrinters.h"
 #include "../core/TestFiles.h"
+#include "QtPrinters.h"
 #include "ScriptedPlatform.h"
 #include "app/Main.h"
 #include "app/SheetView.h"
@@ -25,7 +25,8 @@ namespace kvq::test {
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::filesystem::copy_file(SourceDir() / "src/app/resources/Help.txt", dir.Path() / "Help.txt");
+        std::filesystem::copy_file(SourceDir() / "src/app/resources/Help.txt",
+                                   dir.Path() / "Help.txt");
         platform.programPath = QString::fromStdString(dir.File("kvqsetup"));
     }
 
