@@ -228,7 +228,7 @@ std::string ShortenPath(std::string_view path, std::size_t maxLength, PathStyle 
         } else {
             folder = ShortenFolderOnce(folder, sep);
         }
-        result = drive + folder + name;
+        result.assign(drive).append(folder).append(name);
     }
     return result;
 }
