@@ -86,6 +86,13 @@ public:
     void FSpinEdit1Change();
     void LSpinEdit1Change();
 
+signals:
+    // The record of a page's setup changed: an edit was committed, the asymmetry flipped, a
+    // group copied into it. Whatever shows a setup elsewhere follows it from here.
+    void SetupChanged(const kvq::TSetup* setup);
+    // A page and its setup are about to go.
+    void SetupClosing(const kvq::TSetup* setup);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

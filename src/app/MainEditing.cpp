@@ -34,7 +34,9 @@ void TForm1::Memo1DblClick(QPoint position) {
         Memo1->setCursor(Qt::ArrowCursor);
         editSetup_ = setup;
         BeginEdit(setup->Record, hoverField_);
-        if (hoverField_ == kToggleField) RenderSheet();
+        if (hoverField_ != kToggleField) return;
+        RenderSheet();
+        emit SetupChanged(setup);
     });
 }
 
@@ -118,7 +120,10 @@ bool TForm1::CommitEdit(SetupRecord& record, int field) {
 void TForm1::EndEdit() {
     // The edit goes into the page it was opened on, whatever has changed the selection since.
     if (EditorVisible() && editSetup_) {
-        if (CommitEdit(editSetup_->Record, hoverField_)) editSetup_->Changed = true;
+        if (CommitEdit(editSetup_->Record, hoverField_)) {
+            editSetup_->Changed = true;
+            emit SetupChanged(editSetup_);
+        }
         RenderSheet();
     }
     CancelEdit();

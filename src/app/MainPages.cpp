@@ -56,7 +56,9 @@ void TForm1::AddPage(const QString& caption, std::unique_ptr<TSetup> setup) {
 
 void TForm1::RemoveCurrentPage() {
     const int page = CurrentPage();
-    if (pages_[static_cast<std::size_t>(page)].get() == editSetup_) CancelEdit();
+    const TSetup* setup = pages_[static_cast<std::size_t>(page)].get();
+    if (setup == editSetup_) CancelEdit();
+    emit SetupClosing(setup);
     {
         const QSignalBlocker blocker(TabControl1);
         TabControl1->removeTab(page);

@@ -63,6 +63,7 @@ void TForm1::CopyGearbox1Click(QAction* item) {
         target->Changed = true;
         Normalise(target->Record, limits_);
         RenderSheet();
+        emit SetupChanged(target);
     });
 }
 

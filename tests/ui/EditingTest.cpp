@@ -10,6 +10,7 @@
 #include "setup/GearTables.h"
 #include "setup/Sheet.h"
 
+#include <QSignalSpy>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -313,6 +314,28 @@ TEST_F(EditingTest, AnEditGoesIntoItsOwnPageWhateverChangesTheSelection) {
         EXPECT_FALSE(Changed(0));
         EXPECT_TRUE(SheetText()[1].endsWith("Steering Ratio: 16:1"));
     }
+}
+
+TEST_F(EditingTest, EveryChangeOfASetupIsAnnounced) {
+    QSignalSpy changed(&Window(), &TForm1::SetupChanged);
+    QSignalSpy closing(&Window(), &TForm1::SetupClosing);
+    Open(SetupFile("a.br1"));
+    const TSetup* setup = &Window().PageSetup(0);
+    DoubleClickCell(1, 59);
+    Press(Qt::Key_Escape);
+    DoubleClickCell(1, 59);
+    Press(Qt::Key_Return);
+    EXPECT_EQ(changed.count(), 0) << "nothing changed";
+    DoubleClickCell(1, 59);
+    Press(Qt::Key_Up);
+    Press(Qt::Key_Return);
+    DoubleClickCell(22, 57); // the asymmetry
+    ASSERT_EQ(changed.count(), 2);
+    EXPECT_EQ(changed[1][0].value<const TSetup*>(), setup);
+    platform.questionAnswers = {Platform::Answer::No};
+    Window().ClosePage1Click();
+    ASSERT_EQ(closing.count(), 1);
+    EXPECT_EQ(closing[0][0].value<const TSetup*>(), setup);
 }
 
 TEST_F(EditingTest, ClosingTheWindowCommitsTheEditIntoItsPageBeforeAsking) {
