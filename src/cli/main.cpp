@@ -4,6 +4,7 @@
 #include "cli/Cli.h"
 #include "cli/Commands.h"
 #include "setup/AtomicFile.h"
+#include "Version.h"
 
 #include <array>
 #include <cerrno>
@@ -81,7 +82,7 @@ int RunWithoutCommand(const std::vector<std::string>& all) {
         return kOk;
     }
     if (all.front() == "--version") {
-        PrintOut("kvqsetup-cli " + VersionString() + "\n");
+        PrintOut(std::string("kvqsetup-cli ") + kVersionText + "\n");
         return kOk;
     }
     PrintError("kvqsetup-cli: unknown command " + all.front());
