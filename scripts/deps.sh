@@ -10,6 +10,7 @@ kvq_packages=(
     fonts-liberation2 locales
     xvfb xauth xdotool xclip imagemagick poppler-utils x11-utils openbox wmctrl python3
     desktop-file-utils libxml2-utils shared-mime-info
+    dpkg-dev help2man lintian appstream man-db gzip
 )
 
 kvq_as_root() {

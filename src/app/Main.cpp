@@ -14,6 +14,7 @@
 #include "edit/LimitsFile.h"
 #include "edit/SpinEdit.h"
 #include "settings/IniOut.h"
+#include "settings/Locations.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -250,16 +251,23 @@ void TForm1::FormCreate() {
     // C library formatting in line.
     std::setlocale(LC_NUMERIC, "C");
     importPageCounter_ = 1;
-    Guard([this] {
-        IniOut1->SetFileName(
-            FromLocalPath(ReplaceExtension(LocalPath(platform_.ProgramPath()), ".ini")));
+    const FileLocations places = platform_.Locations();
+    const std::string program = LocalPath(platform_.ProgramPath());
+    Guard([&] {
+        const std::string settings = SettingsFilePath(program);
+        IniOut1->SetFileName(FromLocalPath(places.SettingsToRead(settings)));
         IniOut1->LoadSettings();
+        IniOut1->SetFileName(FromLocalPath(places.SettingsToWrite(settings)));
     });
     limits_.SelectLimitTables();
 
-    Guard([this] { import_.LoadVocabularies(LocalPath(ProgramFolder())); });
-    Guard([this] {
-        const auto fileLimits = ReadLimitsFile(LimitsFilePath(LocalPath(platform_.ProgramPath())));
+    Guard([&] {
+        import_.LoadVocabularies();
+        for (const std::string& folder : places.VocabularyFolders())
+            import_.AddVocabularies(folder);
+    });
+    Guard([&] {
+        const auto fileLimits = ReadLimitsFile(places.LimitsFile(LimitsFilePath(program)));
         if (fileLimits) {
             limits_.SetFileLimits(fileLimits->Tables);
             N4->setVisible(true);

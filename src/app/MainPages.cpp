@@ -7,6 +7,7 @@
 #include "app/SheetView.h"
 #include "base/Utils.h"
 #include "settings/IniOut.h"
+#include "settings/Locations.h"
 #include "setup/Sheet.h"
 
 #include <QAction>
@@ -234,6 +235,7 @@ bool TForm1::SaveBeforeClosing(int page) {
 
 void TForm1::FormClose() {
     import_.FreeVocabularies();
+    MakeFolderFor(LocalPath(IniOut1->FileName()));
     IniOut1->SaveSettings();
 }
 

@@ -1,11 +1,13 @@
 #include "app/Platform.h"
 
+#include "app/LocalPath.h"
 #include "base/AtomicFile.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QMimeData>
@@ -20,6 +22,10 @@
 namespace kvq {
 
 FileOps& Platform::Files() { return SystemFileOps(); }
+
+FileLocations Platform::Locations() {
+    return LocateFiles(LocalPath(QFileInfo(ProgramPath()).absolutePath()));
+}
 
 QString QtFileFilter(const QString& filter) {
     const QStringList parts = filter.split('|');

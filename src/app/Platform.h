@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/Locations.h"
+
 #include <QObject>
 #include <QString>
 
@@ -50,6 +52,9 @@ public:
     // The full path of the program's executable; its folder holds the help, limits, vocabulary
     // and settings files.
     virtual QString ProgramPath() = 0;
+    // Where those files are looked for: beside the program and, for a copy in a folder the user
+    // cannot write, in the user's own folder too.
+    virtual FileLocations Locations();
 
     virtual void Beep() = 0;
 

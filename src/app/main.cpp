@@ -3,7 +3,6 @@
 #include "app/Main.h"
 #include "app/Platform.h"
 #include "app/Startup.h"
-#include "base/Utils.h"
 
 #include <QApplication>
 
@@ -11,17 +10,17 @@
 
 int main(int argc, char** argv) {
     const qint64 startTick = kvq::SteadyMilliseconds();
-    QApplication app(argc, argv);
+    const kvq::CommandLine commandLine = kvq::ParseCommandLine(argc, argv);
+    if (commandLine.Do != kvq::CommandLine::Action::Run) return kvq::RunWithoutWindow(commandLine);
+    // The command line is the program's alone: Qt gets none of it, so no file name is taken for
+    // an option of Qt's (its settings come from the environment: QT_QPA_PLATFORM, DISPLAY, ...).
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
     // QApplication takes the number format from the user's locale; the program's is always ".".
     std::setlocale(LC_NUMERIC, "C");
     kvq::QtPlatform platform;
     auto form = kvq::StartUp(platform, startTick);
     form->show();
-    // The names as given, byte for byte (QApplication has taken its own options out of argv):
-    // a name that is no UTF-8 still reaches the file system as it is.
-    QStringList files;
-    for (int i = 1; i < argc; ++i)
-        files << QString::fromStdU16String(kvq::FileNameToUtf16(argv[i]));
-    form->OpenFiles(files);
+    form->OpenFiles(commandLine.Files);
     return app.exec();
 }

@@ -1,7 +1,7 @@
 #include "base/Utils.h"
 
-#include "Version.h"
 #include "base/TextFormat.h"
+#include "base/Version.h"
 
 #include <filesystem>
 #include <fstream>

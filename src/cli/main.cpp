@@ -2,6 +2,7 @@
 
 #include "base/AtomicFile.h"
 #include "base/Utils.h"
+#include "base/Version.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
 
@@ -82,7 +83,7 @@ int RunWithoutCommand(const std::vector<std::string>& all) {
         return kOk;
     }
     if (all.front() == "--version") {
-        PrintOut("kvqsetup-cli " + VersionString() + "\n");
+        PrintOut(std::string("kvqsetup-cli ") + kVersionText + "\n");
         return kOk;
     }
     PrintError("kvqsetup-cli: unknown command " + all.front());

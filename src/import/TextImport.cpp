@@ -237,7 +237,10 @@ int FindRatioIndex(float x, const ListLimit& range, float diffRatio) {
 void TextImport::LoadVocabularies(const std::string& folder) {
     FreeVocabularies();
     vocabularies_.push_back(BuiltInVocabulary());
-    if (folder.empty()) return;
+    if (!folder.empty()) AddVocabularies(folder);
+}
+
+void TextImport::AddVocabularies(const std::string& folder) {
     for (const std::string& path : VocabularyFiles(folder)) {
         // A folder, pipe or device of that name is no vocabulary; a pipe would keep us waiting.
         std::error_code ec;

@@ -60,6 +60,9 @@ public:
     // A folder that cannot be listed or a file that cannot be read throws KvqError; the
     // vocabularies taken before it stay.
     void LoadVocabularies(const std::string& folder = {});
+    // The vocabularies of another folder's files, taken as LoadVocabularies takes them, after
+    // those already loaded.
+    void AddVocabularies(const std::string& folder);
     void FreeVocabularies();
 
     // Runs the recognition over text up to its first NUL, at most kImportTextLimit characters,

@@ -3,6 +3,7 @@
 #include "base/TextFormat.h"
 #include "base/Utils.h"
 #include "settings/IniProfile.h"
+#include "settings/Locations.h"
 
 #include <QColor>
 #include <QCursor>
@@ -24,7 +25,6 @@ namespace {
 
 constexpr const char* kErrorCaption = "IniOut Property Manager";
 constexpr const char* kNoFileName = "No INI Filename Specified.";
-constexpr const char* kSettingsExtension = ".INI";
 constexpr QChar kItemSeparator = u';';
 constexpr QChar kValueSeparator = u'|';
 constexpr const char* kReadOnlyFlag = "1";
@@ -270,11 +270,7 @@ void TIniOut::SetFileName(const QString& fileName) {
         fileName_.clear();
         return;
     }
-    std::string path = ReplaceExtension(Utf8(fileName), kSettingsExtension);
-    // File names are case-sensitive here: upper-cased folders would be other folders.
-    for (auto i = path.size() - FileNameOf(path).size(); i < path.size(); ++i)
-        if (path[i] >= 'a' && path[i] <= 'z') path[i] = static_cast<char>(path[i] - 'a' + 'A');
-    fileName_ = QString::fromStdString(path);
+    fileName_ = QString::fromStdString(SettingsFilePath(Utf8(fileName)));
 }
 
 bool TIniOut::CheckFileName() const {

@@ -13,7 +13,8 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 for f in lib/kvqsetup/kvqsetup lib/kvqsetup/kvqsetup-cli lib/kvqsetup/Help.txt \
          lib/kvqsetup/alternative.kvq share/applications/kvqsetup.desktop \
          share/icons/hicolor/scalable/apps/kvqsetup.svg share/mime/packages/kvqsetup.xml \
-         share/bash-completion/completions/kvqsetup-cli; do
+         share/bash-completion/completions/kvqsetup-cli share/man/man1/kvqsetup.1.gz \
+         share/man/man1/kvqsetup-cli.1.gz share/metainfo/io.github.kvqsetup.kvqsetup.metainfo.xml; do
     [ -f "$prefix/$f" ] || fail "missing $f"
 done
 for program in kvqsetup kvqsetup-cli; do

@@ -44,6 +44,8 @@ public:
     qint64 slept = 0;
     int dpi = 96;
     QString programPath;
+    // The user's own folder, as an installed copy (whose folder the user cannot write) has one.
+    std::optional<QString> userFolder;
 
     std::optional<QString> OpenFileName(QWidget*, const QString& filter,
                                         const QString& initialFile) override {
@@ -90,6 +92,11 @@ public:
     }
     int LogicalDpiX() override { return dpi; }
     QString ProgramPath() override { return programPath; }
+    FileLocations Locations() override {
+        FileLocations places = Platform::Locations();
+        if (userFolder) places.UserFolder = userFolder->toStdString();
+        return places;
+    }
     void Beep() override { ++beeps; }
     FileOps& Files() override { return fileOps ? *fileOps : Platform::Files(); }
 

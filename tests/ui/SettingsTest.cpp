@@ -97,5 +97,28 @@ TEST_F(SettingsTest, AnUnwritableSettingsFileIsIgnoredSilently) {
     EXPECT_EQ(Window().pos(), QPoint(0, 0));
 }
 
+// An installed copy: the program's folder is not the user's, so the settings go to the user's
+// folder, where the user may also add limits and vocabularies; the program's folder still gives
+// the defaults an administrator put there.
+TEST_F(SettingsTest, AnInstalledCopyKeepsItsSettingsInTheUsersFolder) {
+    const std::string user = dir.File("home/.config/kvqsetup");
+    platform.userFolder = QString::fromStdString(user);
+    WriteText(SettingsFile(), "[Position]\nTop=5\nLeft=7\n");
+    EXPECT_EQ(Window().pos(), QPoint(7, 5));
+    Window().move(120, 80);
+    Restart();
+    EXPECT_EQ(ReadText(SettingsFile()), "[Position]\nTop=5\nLeft=7\n") << "the defaults stay";
+    EXPECT_EQ(IniProfile::Load(user + "/KVQSETUP.INI").Read("Position", "Top", "?"), "80");
+    EXPECT_EQ(std::filesystem::status(user).permissions(), std::filesystem::perms::owner_all);
+
+    WriteText(user + "/kvqsetup.lmt", "4,1,40\n");
+    std::filesystem::copy_file(SourceDir() / "examples/alternative.kvq", user + "/alternative.kvq");
+    EXPECT_EQ(Window().pos(), QPoint(120, 80));
+    EXPECT_TRUE(Action("KVQDefault1")->isVisible()) << "the user's limits file";
+    const std::string text = ReadText((SourceDir() / "examples/alternative.txt").string());
+    platform.SetClipboardText(QString::fromStdString(text));
+    EXPECT_TRUE(Action("Paste1")->isEnabled()) << "the user's vocabulary";
+}
+
 } // namespace
 } // namespace kvq::test

@@ -2,6 +2,7 @@
 
 #include "WindowFixture.h"
 
+#include "app/LocalPath.h"
 #include "app/Splash.h"
 #include "app/Startup.h"
 
@@ -82,6 +83,48 @@ TEST_F(WindowTest, SlowStartUpDoesNotWait) {
     platform.clock = 5000;
     auto form = StartUp(platform, 2500);
     EXPECT_LE(platform.slept, 0);
+}
+
+// The files come byte for byte, also after "--" and when they are no UTF-8; help and version win
+// over files, wherever they stand.
+TEST(CommandLineTest, FilesHelpVersionAndUsageErrors) {
+    using Action = CommandLine::Action;
+    struct Row {
+        std::vector<std::string> args;
+        Action action;
+        std::vector<std::string> files;
+        const char* error = "";
+    };
+    // clang-format off
+    const Row rows[] = {
+        {{}, Action::Run, {}},
+        {{"a.br1", "dir/b.fe2", "-"}, Action::Run, {"a.br1", "dir/b.fe2", "-"}},
+        {{"caf\xe9.br1"}, Action::Run, {"caf\xe9.br1"}},
+        {{"--", "-x.br1", "--help"}, Action::Run, {"-x.br1", "--help"}},
+        {{"a.br1", "--help"}, Action::Help, {"a.br1"}},
+        {{"-h"}, Action::Help, {}},
+        {{"--version", "-h"}, Action::Help, {}},
+        {{"-v"}, Action::Version, {}},
+        {{"--version"}, Action::Version, {}},
+        {{"--bogus", "a.br1"}, Action::UsageError, {"a.br1"}, "Unknown option 'bogus'."},
+        {{"-platform", "offscreen"}, Action::UsageError, {"offscreen"},
+         "Unknown option 'platform'."},
+    };
+    // clang-format on
+    for (const Row& row : rows) {
+        std::vector<std::string> args{"kvqsetup"};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        std::vector<char*> argv;
+        for (std::string& arg : args) argv.push_back(arg.data());
+        const CommandLine commandLine =
+            ParseCommandLine(static_cast<int>(argv.size()), argv.data());
+        const std::string trace = args.back();
+        EXPECT_EQ(commandLine.Do, row.action) << trace;
+        std::vector<std::string> files;
+        for (const QString& file : commandLine.Files) files.push_back(LocalPath(file));
+        EXPECT_EQ(files, row.files) << trace;
+        EXPECT_EQ(commandLine.Error.toStdString(), row.error) << trace;
+    }
 }
 
 } // namespace
