@@ -41,9 +41,12 @@ public:
     explicit TForm1(Platform& platform, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    [[nodiscard]] int Top() const { return y(); }
+    // The position the settings keep is that of the window's client area, which is where a move
+    // before the window is first shown puts it (the window system does not know the frame yet).
+    // The frame's position would come back shifted by the frame's size, start after start.
+    [[nodiscard]] int Top() const { return geometry().y(); }
     void SetTop(int top) { move(x(), top); }
-    [[nodiscard]] int Left() const { return x(); }
+    [[nodiscard]] int Left() const { return geometry().x(); }
     void SetLeft(int left) { move(left, y()); }
 
     // The pages in order: their captions and their setups.

@@ -352,6 +352,32 @@ def edit_and_save_through_the_dialog(desktop):
         expect(got.read() == want.read(), "the saved bytes differ from the edited example")
 
 
+def the_position_comes_back(desktop):
+    """A window moved and closed opens where it was, start after start, without creeping."""
+    settings = os.path.join(desktop.program_dir, "KVQSETUP.INI")
+
+    def saved():
+        with open(settings) as ini:
+            return re.findall(r"^(Top|Left)=(-?\d+)", ini.read(), re.M)
+
+    def client():
+        geometry = desktop._run(["xdotool", "getwindowgeometry", "--shell", desktop.window]).stdout
+        return tuple(int(re.search(rb"%s=(-?\d+)" % axis, geometry).group(1)) for axis in (b"X", b"Y"))
+
+    desktop.start()
+    desktop._run(["xdotool", "windowmove", "--sync", desktop.window, "300", "200"])
+    moved = client()
+    desktop.close_box()
+    wait_until(desktop.exited, "the window to close")
+    first = saved()
+    for _ in range(2):
+        desktop.start()
+        expect(client() == moved, f"the window opened at {client()}, not at {moved}")
+        desktop.close_box()
+        wait_until(desktop.exited, "the window to close")
+        expect(saved() == first, f"the saved position moved from {first} to {saved()}")
+
+
 SCENARIOS = {f.__name__: f for f in (
     every_command_runs_once,
     closing_with_an_open_edit_keeps_the_value,
@@ -359,6 +385,7 @@ SCENARIOS = {f.__name__: f for f in (
     a_refused_close_shows_the_page_asked_about,
     copy_and_paste_keys_in_an_editor,
     edit_and_save_through_the_dialog,
+    the_position_comes_back,
 )}
 
 
