@@ -119,7 +119,9 @@ TDiskBar::TDiskBar(QWidget* parent) : QToolBar(parent) {
     setObjectName("DiskBar");
     setMovable(false);
     setFloatable(false);
+    // Only the notices show and hide it: no menu of the window offers to.
     setContextMenuPolicy(Qt::PreventContextMenu);
+    toggleViewAction()->setVisible(false);
     setToolButtonStyle(Qt::ToolButtonTextOnly);
     text_ = new NoticeText(this);
     text_->setObjectName("DiskBarText");

@@ -6,6 +6,7 @@
 #include "setup/Sheet.h"
 
 #include <QLabel>
+#include <QMenu>
 #include <QToolBar>
 
 #include <functional>
@@ -209,6 +210,8 @@ TEST_F(DiskWatchTest, TheBarLeavesTheSheetGridInPlace) {
     EXPECT_EQ(editor->geometry(), cell);
     Type(Qt::Key_Escape);
 
+    const std::unique_ptr<QMenu> toolBars(Window().createPopupMenu());
+    EXPECT_TRUE(!toolBars || toolBars->isEmpty()) << "the user cannot hide the bar";
     Action("KeepVersion1")->trigger();
     EXPECT_TRUE(QTest::qWaitFor([&] { return Window().size() == window; }, kWaitMs));
 }
