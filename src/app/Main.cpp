@@ -53,6 +53,7 @@ TForm1::TForm1(Platform& platform, QWidget* parent) : QMainWindow(parent), platf
     BuildMenus();
     BuildEditors();
     BuildComponents();
+    BuildHistory();
     setAcceptDrops(true);
     FormCreate();
 }
@@ -214,6 +215,7 @@ void TForm1::BuildComponents() {
         this);
     IniOut1->SetItems({"Form1;Top;0;Position;Top;1;0", "Form1;Left;0;Position;Left;1;0",
                        "OpenDialog1;FileName;;Files;LastFile;1;0",
+                       "RecentFiles1;Files;;Files;RecentFiles;1;0",
                        "KVQDefault1;Checked;True;Flags;KVQDefault;1;0"});
 }
 
@@ -323,10 +325,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         // An edit belongs to the page it was opened on: commit it before the page changes.
         Memo1Click();
     } else if (event->type() == QEvent::ShortcutOverride && IsEditor(watched)) {
-        // A line edit claims Ctrl+C and Ctrl+V for its own text; in the editors they stay the
-        // window's Copy and Paste, which end the edit first.
+        // A line edit claims Ctrl+C, Ctrl+V, Ctrl+Z and its redo key for its own text; in the
+        // editors they stay the window's Copy, Paste, Undo and Redo, which end the edit first.
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Paste)) {
+        if (key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Paste) ||
+            key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)) {
             key->ignore();
             return true;
         }

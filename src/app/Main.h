@@ -9,30 +9,37 @@
 #include <QStringList>
 
 #include <exception>
+#include <map>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 class QAction;
 class QFrame;
 class QMenu;
 class QTabBar;
+class QUndoStack;
 
 namespace kvq {
 
 class SheetView;
 class TCopyDialog;
+class TDiskBar;
+class TDiskWatch;
 class TFSpinEdit;
 class TIniOut;
 class TLSpinEdit;
 class TOpenDialog;
+class TRecentFilesMenu;
 class TSpinEdit;
 class TSpinEditBase;
 
 // The main window: one page per open setup on the page strip, the sheet of the page in front,
 // the menus and the command letters. Its members are defined by job: Main.cpp builds the window
-// and reads its keys, MainPages.cpp keeps pages and files, MainEditing.cpp edits in place and
-// MainTransfer.cpp holds the commands that move setups.
+// and reads its keys, MainPages.cpp keeps pages and files, MainEditing.cpp edits in place,
+// MainTransfer.cpp holds the commands that move setups and MainHistory.cpp a page's history:
+// undo and redo, the files opened last, and the file changing on disk.
 class TForm1 : public QMainWindow {
     Q_OBJECT
     Q_PROPERTY(int Top READ Top WRITE SetTop)
@@ -88,6 +95,11 @@ public:
     void SpinEdit1Change();
     void FSpinEdit1Change();
     void LSpinEdit1Change();
+    void Undo1Click();
+    void Redo1Click();
+    void RecentFileClick(const QString& path);
+    void Reload1Click();
+    void KeepVersion1Click();
 
 signals:
     // The record of a page's setup changed: an edit was committed, the asymmetry flipped, a
@@ -142,11 +154,26 @@ private:
     bool EditorVisible() const;
     bool ClipboardHasSetup();
     void UpdatePaste();
-    std::optional<QString> WriteSetup(const QString& fileName, const SetupRecord& record);
+    std::optional<QString> WriteSetup(const TSetup& setup);
     bool SaveCurrentPage();
     bool SaveCommand();
     Platform::Answer AskToSave(int page);
     [[nodiscard]] QString ProgramFolder() const;
+
+    // The page's history (MainHistory.cpp).
+    void BuildHistory();
+    void AddHistory(const TSetup& setup);
+    // A step to undo: the setup's record changed from before, by an edit of the named field or
+    // a command; isChange tells whether it is a change to save.
+    void RecordStep(TSetup& setup, const SetupRecord& before, std::string_view name, bool isChange);
+    // Undoes or redoes a step of the page in front.
+    void StepHistory(bool back);
+    [[nodiscard]] QUndoStack* UndoStack(const TSetup* setup) const;
+    void FileRead(const TSetup& setup, const SetupRecord& onDisk);
+    [[nodiscard]] bool MayReplace(const TSetup& setup, const QString& path);
+    void FileWritten(const TSetup& setup, const QString& path, const SetupRecord& record);
+    // The undo and redo items and the disk bar follow the page in front and its open edit.
+    void FollowCurrentPage();
 
     Platform& platform_;
     CellMetrics metrics_ = kNormalMetrics;
@@ -157,6 +184,7 @@ private:
     int importPageCounter_ = 1;
     TextImport import_;
     std::vector<std::unique_ptr<TSetup>> pages_;
+    std::map<const TSetup*, QUndoStack*> undoStacks_; // owned by the window
 
     QWidget* client_ = nullptr;
     QTabBar* TabControl1 = nullptr;
@@ -174,6 +202,8 @@ private:
     QAction* Close1 = nullptr;
     QAction* Print1 = nullptr;
     QAction* Exit1 = nullptr;
+    QAction* Undo1 = nullptr;
+    QAction* Redo1 = nullptr;
     QAction* Copy1 = nullptr;
     QAction* Paste1 = nullptr;
     QAction* CopyGearbox2 = nullptr;
@@ -187,6 +217,9 @@ private:
     TOpenDialog* OpenDialog1 = nullptr;
     TIniOut* IniOut1 = nullptr;
     TCopyDialog* CopyDialog = nullptr;
+    TRecentFilesMenu* RecentFiles1 = nullptr;
+    TDiskWatch* DiskWatch1 = nullptr;
+    TDiskBar* DiskBar1 = nullptr;
 };
 
 // The caption of the application's message boxes.

@@ -5,6 +5,7 @@
 #include "app/SheetView.h"
 #include "edit/FSpin.h"
 #include "edit/FieldEdit.h"
+#include "edit/FieldNames.h"
 #include "edit/LSpin.h"
 #include "edit/SpinEdit.h"
 
@@ -33,8 +34,10 @@ void TForm1::Memo1DblClick(QPoint position) {
         if (!setup || hoverField_ <= 0) return;
         Memo1->setCursor(Qt::ArrowCursor);
         editSetup_ = setup;
+        const SetupRecord before = setup->Record;
         BeginEdit(setup->Record, hoverField_);
         if (hoverField_ != kToggleField) return;
+        RecordStep(*setup, before, FieldName(kToggleField), false);
         RenderSheet();
         emit SetupChanged(setup);
     });
@@ -59,6 +62,7 @@ void TForm1::PlaceEditor(TSpinEditBase* editor, const SheetCell& cell) {
     editor->show();
     editor->raise();
     editor->setFocus();
+    FollowCurrentPage();
 }
 
 void TForm1::BeginEdit(SetupRecord& record, int field) {
@@ -120,8 +124,10 @@ bool TForm1::CommitEdit(SetupRecord& record, int field) {
 void TForm1::EndEdit() {
     // The edit goes into the page it was opened on, whatever has changed the selection since.
     if (EditorVisible() && editSetup_) {
+        const SetupRecord before = editSetup_->Record;
         if (CommitEdit(editSetup_->Record, hoverField_)) {
             editSetup_->Changed = true;
+            RecordStep(*editSetup_, before, FieldName(hoverField_), true);
             emit SetupChanged(editSetup_);
         }
         RenderSheet();
@@ -135,6 +141,7 @@ void TForm1::CancelEdit() {
     FSpinEdit1->hide();
     LSpinEdit1->hide();
     TabControl1->setFocus();
+    FollowCurrentPage();
 }
 
 void TForm1::SpinEdit1Change() {

@@ -48,6 +48,7 @@ void TForm1::SelectPage(int page) {
 
 void TForm1::AddPage(const QString& caption, std::unique_ptr<TSetup> setup) {
     pages_.push_back(std::move(setup));
+    AddHistory(*pages_.back());
     {
         const QSignalBlocker blocker(TabControl1);
         TabControl1->addTab(caption);
@@ -80,11 +81,13 @@ void TForm1::RenderSheet() {
     if (!setup) return;
     Memo1->SetLines(SheetLines(*setup));
     Save1->setEnabled(setup->Changed);
+    FollowCurrentPage();
 }
 
 void TForm1::ShowHelpText() {
     Memo1->Clear();
     for (QAction* a : {Copy1, Print1, Close1, ClosePage1, Save1}) a->setEnabled(false);
+    FollowCurrentPage();
     Memo1->setCursor(Qt::ArrowCursor);
     const QString path = ProgramFolder() + "/Help.txt";
     Memo1->SetLines(ReadTextLines(LocalPath(path)));
@@ -96,11 +99,13 @@ void TForm1::OpenSetupFile(const QString& path, bool reportMissing) {
         if (reportMissing) throw KvqError(PrintableName(LocalPath(path)) + ": file not found");
         return;
     }
+    const SetupRecord onDisk = setup->Record;
     Normalise(setup->Record, limits_);
     AddPage(CaptionOf(path), std::move(setup));
     EnablePageCommands(true);
     Save1->setEnabled(false);
     RenderSheet();
+    FileRead(*CurrentSetup(), onDisk);
 }
 
 void TForm1::OpenFiles(const QStringList& paths) {
@@ -115,18 +120,20 @@ void TForm1::Open1Click() {
     });
 }
 
-std::optional<QString> TForm1::WriteSetup(const QString& fileName, const SetupRecord& record) {
-    const SetupRecord copy = record;
+std::optional<QString> TForm1::WriteSetup(const TSetup& setup) {
+    const SetupRecord copy = setup.Record;
+    const QString fileName = FromLocalPath(setup.FileName);
     const QString title = "Save " + CaptionOf(fileName) + " As";
     auto chosen = platform_.SaveFileName(this, title, kSetupFileFilter, fileName);
-    if (!chosen) return std::nullopt;
+    if (!chosen || !MayReplace(setup, *chosen)) return std::nullopt;
     WriteSetupFile(LocalPath(*chosen), copy, platform_.Files());
+    FileWritten(setup, *chosen, copy);
     return chosen;
 }
 
 bool TForm1::SaveCurrentPage() {
     TSetup* setup = CurrentSetup();
-    const auto written = WriteSetup(FromLocalPath(setup->FileName), setup->Record);
+    const auto written = WriteSetup(*setup);
     if (written) {
         setup->FileName = LocalPath(*written);
         setup->Changed = false;
@@ -169,9 +176,7 @@ void TForm1::ClosePage1Click() {
             if (answer == Platform::Answer::Cancel) return;
             // A save that is cancelled or fails keeps the page: changes go only when the user
             // says No.
-            if (answer == Platform::Answer::Yes &&
-                !WriteSetup(FromLocalPath(setup->FileName), setup->Record))
-                return;
+            if (answer == Platform::Answer::Yes && !WriteSetup(*setup)) return;
         }
         RemoveCurrentPage();
         if (PageCount() == 0) {

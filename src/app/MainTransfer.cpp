@@ -51,10 +51,12 @@ void TForm1::CopyGearbox1Click(QAction* item) {
     // and its next commit compares with the copied values.
     Guard([this, item] {
         const bool gearbox = item->property("Tag").toInt() == 1;
-        CopyDialog->setWindowTitle(gearbox ? "Copy Gearbox" : "Copy Chassis");
+        const char* command = gearbox ? "Copy Gearbox" : "Copy Chassis";
+        CopyDialog->setWindowTitle(command);
         if (CopyDialog->exec() != QDialog::Accepted || CopyDialog->SourceFile().isEmpty()) return;
         TSetup* target = CurrentSetup();
         if (!target) return;
+        const SetupRecord before = target->Record;
         const std::string source = LocalPath(CopyDialog->SourceFile());
         const bool copied =
             gearbox ? CopyGearboxFromFile(*target, source) : CopyChassisFromFile(*target, source);
@@ -62,6 +64,7 @@ void TForm1::CopyGearbox1Click(QAction* item) {
         if (!copied) throw KvqError("Failed to open " + std::string(FileNameOf(source)));
         target->Changed = true;
         Normalise(target->Record, limits_);
+        RecordStep(*target, before, command, true);
         RenderSheet();
         emit SetupChanged(target);
     });

@@ -83,6 +83,11 @@ Platform::Answer QtPlatform::Question(QWidget* parent, const QString& caption,
     }
 }
 
+bool QtPlatform::Confirm(QWidget* parent, const QString& caption, const QString& text) {
+    return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 void QtPlatform::ErrorBox(QWidget* parent, const QString& caption, const QString& text) {
     QMessageBox::critical(parent, caption, text, QMessageBox::Ok);
 }

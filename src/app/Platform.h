@@ -33,6 +33,8 @@ public:
                                                 const QString& initialFile) = 0;
     // Yes, No and Cancel with a question icon.
     virtual Answer Question(QWidget* parent, const QString& caption, const QString& text) = 0;
+    // Yes and No with a question icon, No the default; true for Yes.
+    virtual bool Confirm(QWidget* parent, const QString& caption, const QString& text) = 0;
     // An error icon and OK; the text is shown as it is.
     virtual void ErrorBox(QWidget* parent, const QString& caption, const QString& text) = 0;
     // The print dialog for the printer; false when the user cancels.
@@ -77,6 +79,7 @@ public:
     std::optional<QString> SaveFileName(QWidget* parent, const QString& title,
                                         const QString& filter, const QString& initialFile) override;
     Answer Question(QWidget* parent, const QString& caption, const QString& text) override;
+    bool Confirm(QWidget* parent, const QString& caption, const QString& text) override;
     void ErrorBox(QWidget* parent, const QString& caption, const QString& text) override;
     bool PrintDialog(QWidget* parent, QPrinter& printer) override;
     bool ClipboardHasText() override;

@@ -56,4 +56,19 @@ void WriteSetupFile(const std::string& path, const SetupRecord& record, FileOps&
     WriteFileAtomically(path, record.ToBytes(), ops, waiting);
 }
 
+FileSnapshot SnapshotOf(const std::string& path) {
+    TSetup now;
+    try {
+        if (!LoadSetup(now, path)) return {};
+    } catch (const KvqError&) {
+        return {FileSnapshot::Kind::Unreadable, {}};
+    }
+    return {FileSnapshot::Kind::Setup, now.Record};
+}
+
+FileState CompareSnapshots(const FileSnapshot& known, const FileSnapshot& now) {
+    if (now == known) return FileState::Same;
+    return now.kind == FileSnapshot::Kind::Absent ? FileState::Removed : FileState::Changed;
+}
+
 } // namespace kvq

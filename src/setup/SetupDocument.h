@@ -3,6 +3,7 @@
 #include "base/AtomicFile.h"
 #include "setup/SetupRecord.h"
 
+#include <cstdint>
 #include <string>
 
 namespace kvq {
@@ -31,5 +32,19 @@ bool LoadSetup(TSetup& setup, const std::string& path, Waiting waiting = Waiting
 // file then stays as it was.
 void WriteSetupFile(const std::string& path, const SetupRecord& record,
                     FileOps& ops = SystemFileOps(), Waiting waiting = Waiting::Never);
+
+// What a file held when the program last looked: a setup's record as Open reads it, something
+// Open cannot read as a setup, or no file at all.
+struct FileSnapshot {
+    enum class Kind : std::uint8_t { Absent, Unreadable, Setup };
+    Kind kind = Kind::Absent;
+    SetupRecord record; // for a setup
+    friend bool operator==(const FileSnapshot&, const FileSnapshot&) = default;
+};
+[[nodiscard]] FileSnapshot SnapshotOf(const std::string& path);
+
+// How a file stands now against what the program knew of it.
+enum class FileState { Same, Changed, Removed };
+[[nodiscard]] FileState CompareSnapshots(const FileSnapshot& known, const FileSnapshot& now);
 
 } // namespace kvq

@@ -1,5 +1,6 @@
 #include "edit/FieldTable.h"
 
+#include "edit/FieldNames.h"
 #include "edit/LimitsFile.h"
 #include "setup/GearTables.h"
 #include "setup/ImportTemplate.h"
@@ -94,6 +95,20 @@ TEST(FieldTableTest, CellsLieOverTheirPrintedValues) {
         EXPECT_FALSE(printed.empty()) << field;
         EXPECT_EQ(printed.find_first_not_of("0123456789.-/YN"), std::string::npos)
             << "field " << field << " '" << value << "'";
+        // The field's name is the label on its line, with its wheel (front or rear half, left
+        // or right column) or axle.
+        const std::string name(FieldName(field));
+        const std::size_t space = name.rfind(' ');
+        const std::string last = name.substr(space + 1);
+        const bool wheel = last.size() == 2 && (last[0] == 'F' || last[0] == 'R') &&
+                           (last[1] == 'L' || last[1] == 'R');
+        if (wheel) {
+            EXPECT_EQ(last[0] == 'F', cell.Row < 16) << name;
+            EXPECT_EQ(last[1] == 'L', cell.Col < 30) << name;
+        }
+        const bool qualified =
+            wheel || last == "Front" || last == "Rear" || last == "(first)" || last == "(second)";
+        EXPECT_NE(line.find(qualified ? name.substr(0, space) : name), std::string::npos) << name;
     }
 }
 

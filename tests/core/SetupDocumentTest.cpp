@@ -203,6 +203,46 @@ TEST(LoadSetupTest, ShortFileIsZeroPaddedAndLongFileCut) {
     EXPECT_EQ(ReadBytes(dir.File("out.fe2")), TemplateBytes());
 }
 
+// What a watched file holds now, against what a page knew of it.
+TEST(FileSnapshotTest, ComparesAsOpenReadsTheFile) {
+    TempDir dir;
+    const std::string path = dir.File("car.br1");
+    const FileSnapshot absent;
+    const FileSnapshot known{FileSnapshot::Kind::Setup, ImportTemplate()};
+    auto other = TemplateBytes();
+    other[200] ^= 1;
+    auto longer = TemplateBytes();
+    longer.resize(300, 7);
+    auto notSetup = TemplateBytes();
+    notSetup[0] = 'p';
+    const struct Row {
+        const char* name;
+        std::function<void()> make;
+        FileState againstKnown, againstAbsent;
+    } rows[] = {
+        {"the same bytes", [&] { WriteBytes(path, TemplateBytes()); }, FileState::Same,
+         FileState::Changed},
+        {"bytes beyond the record", [&] { WriteBytes(path, longer); }, FileState::Same,
+         FileState::Changed},
+        {"another record", [&] { WriteBytes(path, other); }, FileState::Changed,
+         FileState::Changed},
+        {"no setup any more", [&] { WriteBytes(path, notSetup); }, FileState::Changed,
+         FileState::Changed},
+        {"a folder", [&] { std::filesystem::create_directory(path); }, FileState::Changed,
+         FileState::Changed},
+        {"removed", [] {}, FileState::Removed, FileState::Same},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::filesystem::remove_all(path);
+        row.make();
+        const FileSnapshot now = SnapshotOf(path);
+        EXPECT_EQ(CompareSnapshots(known, now), row.againstKnown);
+        EXPECT_EQ(CompareSnapshots(absent, now), row.againstAbsent);
+        EXPECT_EQ(CompareSnapshots(now, SnapshotOf(path)), FileState::Same);
+    }
+}
+
 TEST(WriteSetupFileTest, ReplacesAnExistingFileAndKeepsItsMode) {
     TempDir dir;
     const std::string path = dir.File("car.br1");

@@ -378,6 +378,25 @@ def the_position_comes_back(desktop):
         expect(saved() == first, f"the saved position moved from {first} to {saved()}")
 
 
+def undo_right_after_stepping_a_value(desktop):
+    """Ctrl+Z in the open editor ends the edit and undoes the value stepped: the page is as
+    opened and unchanged, so S opens no dialog (C, the next key, copies the sheet); Ctrl+Shift+Z
+    brings the value back and S saves again."""
+    desktop.start("default.fe2")
+    desktop.step_steering(("Up", "ctrl+z"))
+    desktop.key("s")
+    try:
+        expect_shown(desktop, "default.fe2", 16, "Ctrl+Z did not undo the value stepped")
+    except Failure as failure:
+        raise Failure(f"{failure} (the window in front: '{desktop.active_title()}')") from None
+    desktop.key("ctrl+shift+z")
+    expect_shown(desktop, "default.fe2", 17, "Ctrl+Shift+Z did not redo the value")
+    desktop.key("s")
+    shown = desktop.wait_dialog()
+    expect(shown == "Save default.fe2 As", f"S after redo showed '{shown}', not the save dialog")
+    desktop.answer("Escape")
+
+
 SCENARIOS = {f.__name__: f for f in (
     every_command_runs_once,
     closing_with_an_open_edit_keeps_the_value,
@@ -386,6 +405,7 @@ SCENARIOS = {f.__name__: f for f in (
     copy_and_paste_keys_in_an_editor,
     edit_and_save_through_the_dialog,
     the_position_comes_back,
+    undo_right_after_stepping_a_value,
 )}
 
 

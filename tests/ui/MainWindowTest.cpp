@@ -63,6 +63,8 @@ TEST_F(WindowTest, MenusCarryTheirCaptionsKeysAndTags) {
         {"File1", "Close1", "&Close", "Ctrl+F4", -1},
         {"File1", "Print1", "&Print", "Ctrl+P", -1},
         {"File1", "Exit1", "E&xit", "", -1},
+        {"Edit1", "Undo1", "&Undo", "Ctrl+Z", -1},
+        {"Edit1", "Redo1", "&Redo", "Ctrl+Shift+Z", -1},
         {"Edit1", "Copy1", "&Copy", "Ctrl+C", -1},
         {"Edit1", "Paste1", "&Paste", "Ctrl+V", -1},
         {"Edit1", "CopyGearbox2", "Copy &Gearbox...", "Ctrl+G", 1},
@@ -84,6 +86,16 @@ TEST_F(WindowTest, MenusCarryTheirCaptionsKeysAndTags) {
             EXPECT_EQ(item->property("Tag").toInt(), row.tag) << row.item;
         }
     }
+    EXPECT_EQ(Action("Redo1")->shortcuts().value(1), QKeySequence("Ctrl+Y"));
+    // Undo and Redo head the Edit menu, apart from the rest; Recent Files comes before Exit.
+    const auto edit = Window().findChild<QMenu*>("Edit1")->actions();
+    EXPECT_EQ(edit.mid(0, 4),
+              (QList<QAction*>{Action("Undo1"), Action("Redo1"), edit[2], Action("Copy1")}));
+    EXPECT_TRUE(edit[2]->isSeparator());
+    const auto file = Window().findChild<QMenu*>("File1")->actions();
+    auto* recent = Window().findChild<QMenu*>("RecentFiles1");
+    EXPECT_EQ(recent->title(), "Recent &Files");
+    EXPECT_EQ(file.indexOf(recent->menuAction()), file.indexOf(Action("Exit1")) - 2);
     EXPECT_EQ(Window().findChild<QMenu*>("File1")->title(), "&File");
     EXPECT_EQ(Window().findChild<QMenu*>("Edit1")->title(), "&Edit");
     EXPECT_EQ(Window().findChild<QMenu*>("Help1")->title(), "&Help");

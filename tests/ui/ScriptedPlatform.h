@@ -69,6 +69,10 @@ public:
         questionAnswers.pop_front();
         return answer;
     }
+    // Asked and answered as a question: Yes confirms.
+    bool Confirm(QWidget* parent, const QString& caption, const QString& text) override {
+        return Question(parent, caption, text) == Answer::Yes;
+    }
     void ErrorBox(QWidget*, const QString& caption, const QString& text) override {
         errors.push_back({caption, text});
     }

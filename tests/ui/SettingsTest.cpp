@@ -4,6 +4,8 @@
 
 #include "settings/IniProfile.h"
 
+#include <QMenu>
+
 #include <functional>
 
 namespace kvq::test {
@@ -12,6 +14,13 @@ namespace {
 class SettingsTest : public WindowTest {
 protected:
     std::string SettingsFile() { return dir.File("KVQSETUP.INI"); }
+    // The paths File, Recent Files offers.
+    QStringList RecentFiles() {
+        QStringList paths;
+        for (QAction* item : Window().findChild<QMenu*>("RecentFiles1")->actions())
+            if (!item->statusTip().isEmpty()) paths << item->statusTip();
+        return paths;
+    }
 
     // Closes the window as the user would and starts a fresh one on the same folder.
     void Restart() {
@@ -39,6 +48,7 @@ TEST_F(SettingsTest, FirstStartUsesTheDefaults) {
         platform.openInitialFiles.clear();
         EXPECT_EQ(Window().pos(), QPoint(0, 0));
         EXPECT_TRUE(Action("KVQDefault1")->isChecked());
+        EXPECT_TRUE(RecentFiles().isEmpty());
         Window().Open1Click();
         EXPECT_EQ(platform.openInitialFiles.at(0), "");
         EXPECT_TRUE(platform.errors.empty());
@@ -57,11 +67,13 @@ TEST_F(SettingsTest, StateComesBackAfterARestart) {
     EXPECT_EQ(ini.Read("Position", "Top", "?"), "80");
     EXPECT_EQ(ini.Read("Position", "Left", "?"), "120");
     EXPECT_EQ(ini.Read("Files", "LastFile", "?"), path);
+    EXPECT_EQ(ini.Read("Files", "RecentFiles", "?"), path);
     EXPECT_EQ(ini.Read("Flags", "KVQDefault", "?"), "0");
 
     EXPECT_EQ(Window().pos(), QPoint(120, 80));
     EXPECT_FALSE(Action("KVQDefault1")->isChecked());
     EXPECT_FALSE(Window().Limits().BuiltInInForce()) << "the file limits are in force again";
+    EXPECT_EQ(RecentFiles(), QStringList{QString::fromStdString(path)});
     Window().Open1Click();
     EXPECT_EQ(platform.openInitialFiles.back().toStdString(), path);
 }
@@ -77,6 +89,7 @@ TEST_F(SettingsTest, OtherContentOfTheSettingsFileIsKept) {
     WriteText(SettingsFile(),
               "; my notes\r\n[Position]\r\nTop=5\r\nLeft=7\r\n[Mine]\r\nKeep=this\r\n");
     EXPECT_EQ(Window().pos(), QPoint(7, 5));
+    EXPECT_TRUE(RecentFiles().isEmpty()) << "a file of an older version has none";
     Restart();
     const std::string text = ReadText(SettingsFile());
     EXPECT_NE(text.find("; my notes\r\n"), std::string::npos) << text;

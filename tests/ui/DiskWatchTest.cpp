@@ -1,0 +1,220 @@
+// Setup files that another program changes or removes while a page shows them: the bar above
+// the sheet, Reload, Keep this version, and the question before saving over such a file.
+
+#include "WindowFixture.h"
+
+#include "setup/Sheet.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QToolBar>
+
+#include <functional>
+
+namespace kvq::test {
+namespace {
+
+constexpr int kWaitMs = 10000;
+
+class DiskWatchTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        ShowActive();
+    }
+
+    QToolBar* Bar() { return Window().findChild<QToolBar*>("DiskBar"); }
+    // What the bar says, with its commands; empty while it is hidden.
+    QString Notice() {
+        if (!Bar()->isVisible()) return {};
+        QString notice = Bar()->findChild<QLabel*>("DiskBarText")->text();
+        for (const char* name : {"Reload1", "KeepVersion1"})
+            if (Bar()->findChild<QAction*>(name)->isVisible())
+                notice += " [" + Action(name)->text() + "]";
+        return notice;
+    }
+    // Waits, however long the file system takes to tell, for the bar to say that.
+    [[nodiscard]] bool NoticeBecomes(const QString& notice) {
+        return QTest::qWaitFor([&] { return Notice() == notice; }, kWaitMs);
+    }
+    void SelectPage(int page) {
+        QTest::mouseClick(Tabs(), Qt::LeftButton, {}, Tabs()->tabRect(page).center());
+    }
+
+    // Another program writes the file as the simulation does: beside it, then renamed over it.
+    void ReplaceByRename(const std::string& path, const SetupRecord& record) {
+        SetupFile("incoming.tmp", record);
+        std::filesystem::rename(dir.File("incoming.tmp"), path);
+    }
+    // Another program writes into the file itself.
+    void ChangeInPlace(const std::string& path, const SetupRecord& record) {
+        const auto& bytes = record.ToBytes();
+        WriteBytes(path, {bytes.begin(), bytes.end()});
+    }
+
+    static SetupRecord WithFuel(float fuel) {
+        SetupRecord record = ImportTemplate();
+        record.Set(field::Fuel, fuel);
+        return record;
+    }
+};
+
+const QString kChanged = "car.br1 was changed on disk. [Reload] [Keep this version]";
+const QString kRemoved = "car.br1 was removed from disk. [Keep this version]";
+
+TEST_F(DiskWatchTest, TheBarFollowsTheFile) {
+    const std::string path = SetupFile("car.br1");
+    Open(path);
+    EXPECT_EQ(Notice(), "");
+    const struct Row {
+        const char* name;
+        std::function<void()> act;
+        QString notice;
+    } rows[] = {
+        // Each notice differs from the one before, so each row waits for its own.
+        {"replaced by rename", [&] { ReplaceByRename(path, WithFuel(30)); }, kChanged},
+        {"back as the page read it", [&] { ChangeInPlace(path, ImportTemplate()); }, ""},
+        {"changed in place", [&] { ChangeInPlace(path, WithFuel(31)); }, kChanged},
+        {"removed", [&] { std::filesystem::remove(path); }, kRemoved},
+        {"created again", [&] { ChangeInPlace(path, WithFuel(32)); }, kChanged},
+        {"as the page read it again", [&] { ChangeInPlace(path, ImportTemplate()); }, ""},
+        {"no setup any more", [&] { WriteText(path, "text"); }, kChanged},
+        {"removed again", [&] { std::filesystem::remove(path); }, kRemoved},
+        {"back by rename", [&] { ReplaceByRename(path, ImportTemplate()); }, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.act();
+        EXPECT_TRUE(NoticeBecomes(row.notice)) << Notice().toStdString();
+    }
+    EXPECT_FALSE(Window().PageSetup(0).Changed) << "never reloaded without the user";
+}
+
+TEST_F(DiskWatchTest, ReloadReadsTheFileAsOpenAndForgetsTheSteps) {
+    const std::string path = SetupFile("car.br1");
+    Open(path);
+    MarkChanged(0);
+    ReplaceByRename(path, WithFuel(500)); // beyond the limits: brought within, as Open does
+    ASSERT_TRUE(NoticeBecomes(kChanged));
+    EXPECT_EQ(Window().PageSetup(0).Record.Get(field::SteeringRatio), 17.0f) << "not reloaded yet";
+    Action("Reload1")->trigger();
+    EXPECT_EQ(Notice(), "");
+    EXPECT_EQ(Window().PageSetup(0).Record, [] {
+        SetupRecord record = WithFuel(46);
+        Normalise(record, CurrentLimits{});
+        return record;
+    }());
+    EXPECT_FALSE(Window().PageSetup(0).Changed);
+    EXPECT_FALSE(Action("Save1")->isEnabled());
+    EXPECT_FALSE(Action("Undo1")->isEnabled()) << "nothing to undo after a reload";
+    EXPECT_TRUE(SheetText()[2].endsWith("Fuel: 46 gallons"));
+
+    // Still watched after the rename: the next change shows as well, and is kept on request.
+    ChangeInPlace(path, WithFuel(20));
+    ASSERT_TRUE(NoticeBecomes(kChanged));
+    Action("KeepVersion1")->trigger();
+    EXPECT_EQ(Notice(), "");
+    EXPECT_EQ(Window().PageSetup(0).Record.Get(field::Fuel), 46.0f);
+    EXPECT_TRUE(Window().PageSetup(0).Changed) << "the page's version is on no file now";
+    EXPECT_TRUE(Action("Save1")->isEnabled());
+    // The file the user has seen and chosen to replace is saved over without a question.
+    platform.saveAnswers = {QString::fromStdString(path)};
+    Action("Save1")->trigger();
+    EXPECT_TRUE(platform.questions.empty());
+    EXPECT_EQ(ReadBytes(path), PageBytes(0));
+}
+
+TEST_F(DiskWatchTest, SavingOverAFileChangedOnDiskAsksFirst) {
+    const std::string path = SetupFile("car.br1");
+    const std::string other = SetupFile("other.br1");
+    const SetupRecord theirs = WithFuel(30);
+    Open(path);
+    MarkChanged(0);
+    ChangeInPlace(path, theirs);
+    ASSERT_TRUE(NoticeBecomes(kChanged));
+    platform.saveAnswers = {QString::fromStdString(path), QString::fromStdString(path)};
+    platform.questionAnswers = {Platform::Answer::No, Platform::Answer::Yes};
+    Action("Save1")->trigger();
+    ASSERT_EQ(platform.questions.size(), 1u);
+    EXPECT_EQ(platform.questions[0].text,
+              "car.br1 was changed on disk since you opened it. Replace it?");
+    EXPECT_EQ(ReadBytes(path),
+              std::vector<std::uint8_t>(theirs.ToBytes().begin(), theirs.ToBytes().end()))
+        << "No writes nothing";
+    EXPECT_TRUE(Window().PageSetup(0).Changed);
+    Action("Save1")->trigger();
+    EXPECT_EQ(ReadBytes(path), PageBytes(0));
+    EXPECT_FALSE(Window().PageSetup(0).Changed);
+    EXPECT_TRUE(NoticeBecomes(""));
+
+    // What only this page wrote is neither told nor asked about. The watcher reports in order, so
+    // once the other file's change is told, the page's own write has been seen too.
+    Open(other);
+    SelectPage(0);
+    MarkChanged(0);
+    platform.saveAnswers = {QString::fromStdString(path)};
+    Action("Save1")->trigger();
+    ChangeInPlace(other, WithFuel(30));
+    SelectPage(1);
+    ASSERT_TRUE(NoticeBecomes("other.br1 was changed on disk. [Reload] [Keep this version]"));
+    SelectPage(0);
+    EXPECT_EQ(Notice(), "");
+    EXPECT_EQ(platform.questions.size(), 2u);
+}
+
+// Each page on a file has its own notice, and a page's save is a change for the others.
+TEST_F(DiskWatchTest, ManyPagesOnOneFile) {
+    const std::string path = SetupFile("car.br1");
+    Open(path);
+    Open(path);
+    ReplaceByRename(path, WithFuel(30));
+    ASSERT_TRUE(NoticeBecomes(kChanged));
+    Action("Reload1")->trigger();
+    EXPECT_EQ(Notice(), "");
+    SelectPage(0);
+    EXPECT_EQ(Notice(), kChanged);
+    Action("KeepVersion1")->trigger();
+    platform.saveAnswers = {QString::fromStdString(path)};
+    Action("Save1")->trigger();
+    EXPECT_EQ(Window().PageSetup(0).Record.Get(field::Fuel), 43.0f);
+    SelectPage(1);
+    EXPECT_TRUE(NoticeBecomes(kChanged));
+    Action("Reload1")->trigger();
+    EXPECT_EQ(Window().PageSetup(1).Record, Window().PageSetup(0).Record);
+    // A page that goes stops watching for itself only.
+    Window().ClosePage1Click();
+    ChangeInPlace(path, WithFuel(20));
+    EXPECT_TRUE(NoticeBecomes(kChanged));
+}
+
+// The bar takes room above the client area: the sheet and the editors keep their places in it.
+TEST_F(DiskWatchTest, TheBarLeavesTheSheetGridInPlace) {
+    const std::string path = SetupFile("car.br1");
+    Open(path);
+    QWidget* client = Window().findChild<QWidget*>("ClientArea");
+    QWidget* editor = Window().findChild<QWidget*>("FSpinEdit1");
+    const QSize window = Window().size();
+    const QRect sheet = Sheet()->geometry();
+    DoubleClickCell(1, 59);
+    const QRect cell = editor->geometry();
+    Type(Qt::Key_Escape);
+
+    ChangeInPlace(path, WithFuel(30));
+    ASSERT_TRUE(NoticeBecomes(kChanged));
+    EXPECT_EQ(client->size(), QSize(472, 434));
+    EXPECT_EQ(Sheet()->geometry(), sheet);
+    EXPECT_EQ(Window().width(), window.width());
+    EXPECT_EQ(Window().height(), window.height() + Bar()->height());
+    EXPECT_GE(client->mapTo(&Window(), QPoint(0, 0)).y(), Bar()->geometry().bottom());
+    DoubleClickCell(1, 59);
+    EXPECT_EQ(editor->geometry(), cell);
+    Type(Qt::Key_Escape);
+
+    const std::unique_ptr<QMenu> toolBars(Window().createPopupMenu());
+    EXPECT_TRUE(!toolBars || toolBars->isEmpty()) << "the user cannot hide the bar";
+    Action("KeepVersion1")->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Window().size() == window; }, kWaitMs));
+}
+
+} // namespace
+} // namespace kvq::test
