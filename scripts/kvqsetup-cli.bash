@@ -8,7 +8,7 @@ _kvqsetup_cli() {
     COMPREPLY=()
 
     if [ "$COMP_CWORD" -eq 1 ]; then
-        _kvqsetup_cli_words "sheet normalise import copy-gearbox copy-chassis dump diff set --help --version" "$cur"
+        _kvqsetup_cli_words "sheet normalise import copy-gearbox copy-chassis dump diff gears set --help --version" "$cur"
         return
     fi
 
@@ -21,6 +21,7 @@ _kvqsetup_cli() {
         import) options="--vocab-dir --limits --raw -o" ;;
         dump) options="--json --limits" ;;
         diff) options="" ;;
+        gears) options="--json" ;;
         set) options="--limits -o --fields" ;;
         *) return ;;
     esac

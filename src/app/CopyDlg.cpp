@@ -105,6 +105,7 @@ void TCopyDialog::ListBox1Click() { EnableOK(true); }
 void TCopyDialog::OKBtnClick() {
     const QList<QListWidgetItem*> selected = ListBox1->selectedItems();
     sourceFile_ = selected.isEmpty() ? QString() : selected.front()->data(kFileNameRole).toString();
+    sourcePage_ = selected.isEmpty() ? -1 : ListBox1->row(selected.front());
     accept();
 }
 
@@ -112,6 +113,7 @@ void TCopyDialog::CancelBtnClick() { reject(); }
 
 void TCopyDialog::FileBtnClick() {
     sourceFile_ = openDialog_.Execute() ? openDialog_.FileName() : QString();
+    sourcePage_ = -1;
     accept();
 }
 

@@ -16,7 +16,8 @@ class TOpenDialog;
 
 // Picks the setup file that Copy Gearbox or Copy Chassis takes a group from: one of the open
 // pages, or any file through the window's open-file dialog. Closed with OK, SourceFile names the
-// file, or is empty when there is nothing to copy from.
+// file, or is empty when there is nothing to copy from; SourcePage is the page chosen, or -1 when
+// the file came from the open-file dialog. Compare With chooses the other setup with it too.
 class TCopyDialog : public QDialog {
     Q_OBJECT
 public:
@@ -31,6 +32,7 @@ public:
     TCopyDialog(TOpenDialog& openDialog, PageList pages, QWidget* parent = nullptr);
 
     [[nodiscard]] QString SourceFile() const { return sourceFile_; }
+    [[nodiscard]] int SourcePage() const { return sourcePage_; }
 
     void FormShow();
     void ListBox1Click();
@@ -48,6 +50,7 @@ private:
     TOpenDialog& openDialog_;
     PageList pages_;
     QString sourceFile_;
+    int sourcePage_ = -1;
 
     QFrame* Bevel1 = nullptr;
     QListWidget* ListBox1 = nullptr;

@@ -159,6 +159,7 @@ void TForm1::BuildMenus() {
     separator(Edit1, "N3");
     CopyGearbox2 = action(Edit1, "CopyGearbox2", "Copy &Gearbox...", "Ctrl+G", false);
     CopyChassis2 = action(Edit1, "CopyChassis2", "Copy C&hassis...", "Ctrl+H", false);
+    CompareWith2 = action(Edit1, "CompareWith2", "Compare &With...", "Ctrl+D", false);
     N4 = separator(Edit1, "N4");
     N4->setVisible(false);
     KVQDefault1 = action(Edit1, "KVQDefault1", "KVQ Default", "", true);
@@ -176,6 +177,7 @@ void TForm1::BuildMenus() {
     separator(PopupMenu1, "N2");
     CopyGearbox1 = action(PopupMenu1, "CopyGearbox1", "Copy &Gearbox...\tCtrl+G", "", false);
     CopyChassis1 = action(PopupMenu1, "CopyChassis1", "Copy C&hassis...\tCtrl+H", "", false);
+    CompareWith1 = action(PopupMenu1, "CompareWith1", "Compare &With...\tCtrl+D", "", false);
     for (QAction* item : {CopyGearbox1, CopyGearbox2}) item->setProperty("Tag", 1);
     for (QAction* item : {CopyChassis1, CopyChassis2}) item->setProperty("Tag", 0);
 
@@ -191,6 +193,8 @@ void TForm1::BuildMenus() {
     connect(Print1, &QAction::triggered, this, [this] { Print1Click(); });
     for (QAction* item : {CopyGearbox1, CopyGearbox2, CopyChassis1, CopyChassis2})
         connect(item, &QAction::triggered, this, [this, item] { CopyGearbox1Click(item); });
+    for (QAction* item : {CompareWith1, CompareWith2})
+        connect(item, &QAction::triggered, this, [this] { CompareWith1Click(); });
 }
 
 // The dialogs and the settings store, which are components of the window without a place in it.

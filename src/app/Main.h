@@ -38,8 +38,8 @@ class TSpinEditBase;
 // The main window: one page per open setup on the page strip, the sheet of the page in front,
 // the menus and the command letters. Its members are defined by job: Main.cpp builds the window
 // and reads its keys, MainPages.cpp keeps pages and files, MainEditing.cpp edits in place,
-// MainTransfer.cpp holds the commands that move setups and MainHistory.cpp a page's history:
-// undo and redo, the files opened last, and the file changing on disk.
+// MainTransfer.cpp holds the commands that move setups, MainHistory.cpp a page's history (undo
+// and redo, the files opened last, the file changing on disk) and MainCompare.cpp Compare With.
 class TForm1 : public QMainWindow {
     Q_OBJECT
     Q_PROPERTY(int Top READ Top WRITE SetTop)
@@ -83,6 +83,7 @@ public:
     void Paste1Click();
     void Print1Click();
     void CopyGearbox1Click(QAction* item);
+    void CompareWith1Click();
     void Memo1Click();
     void Memo1DblClick(QPoint position);
     void Memo1MouseMove(QPoint position);
@@ -214,6 +215,8 @@ private:
     QAction* ClosePage1 = nullptr;
     QAction* CopyGearbox1 = nullptr;
     QAction* CopyChassis1 = nullptr;
+    QAction* CompareWith1 = nullptr;
+    QAction* CompareWith2 = nullptr;
     TOpenDialog* OpenDialog1 = nullptr;
     TIniOut* IniOut1 = nullptr;
     TCopyDialog* CopyDialog = nullptr;

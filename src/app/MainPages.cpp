@@ -72,7 +72,7 @@ void TForm1::RemoveCurrentPage() {
 
 void TForm1::EnablePageCommands(bool enabled) {
     for (QAction* a : {Close1, ClosePage1, Print1, Copy1, CopyGearbox1, CopyGearbox2, CopyChassis1,
-                       CopyChassis2})
+                       CopyChassis2, CompareWith1, CompareWith2})
         a->setEnabled(enabled);
 }
 
@@ -180,7 +180,8 @@ void TForm1::ClosePage1Click() {
         }
         RemoveCurrentPage();
         if (PageCount() == 0) {
-            for (QAction* a : {CopyGearbox1, CopyGearbox2, CopyChassis1, CopyChassis2})
+            for (QAction* a : {CopyGearbox1, CopyGearbox2, CopyChassis1, CopyChassis2, CompareWith1,
+                               CompareWith2})
                 a->setEnabled(false);
         }
         TabControl1Change();

@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <utility>
+
 namespace kvq {
 
 SheetView::SheetView(QWidget* parent) : QWidget(parent) {
@@ -39,12 +41,19 @@ QString SheetView::Text() const {
     return text;
 }
 
+void SheetView::SetMarkedCells(std::vector<SheetCell> cells) {
+    marked_ = std::move(cells);
+    update();
+}
+
 void SheetView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.setFont(font());
-    painter.setPen(palette().color(QPalette::Text));
     const int cw = metrics_.CharWidth;
     const int lh = metrics_.LineHeight;
+    for (const SheetCell& cell : marked_)
+        painter.fillRect(cell.Col * cw, cell.Row * lh, cell.Width * cw, lh, QColor(kMarkTint));
+    painter.setFont(font());
+    painter.setPen(palette().color(QPalette::Text));
     const QRect dirty = event->rect();
     const int firstRow = std::max(0, dirty.top() / lh);
     const int lastRow = std::min<int>(static_cast<int>(lines_.size()) - 1, dirty.bottom() / lh);

@@ -2,6 +2,7 @@
 
 #include "edit/FieldTable.h"
 
+#include <QColor>
 #include <QStringList>
 #include <QWidget>
 
@@ -9,6 +10,9 @@
 #include <vector>
 
 namespace kvq {
+
+// The background of a marked cell.
+inline constexpr QRgb kMarkTint = 0xffffd966;
 
 // The sheet view `Memo1`: read-only lines of fixed-pitch text on an exact character grid. The
 // glyph at row r, column c is drawn in the cell starting at (c * CharWidth, r * LineHeight), so
@@ -28,6 +32,10 @@ public:
     // The whole text as the clipboard takes it: every line ended by CR LF.
     [[nodiscard]] QString Text() const;
 
+    // Cells drawn on the mark tint, behind their characters: the values a comparison found to
+    // differ.
+    void SetMarkedCells(std::vector<SheetCell> cells);
+
 signals:
     void Clicked();
     void DoubleClicked(QPoint position);
@@ -41,6 +49,7 @@ protected:
 
 private:
     QStringList lines_;
+    std::vector<SheetCell> marked_;
     CellMetrics metrics_ = kNormalMetrics;
 };
 

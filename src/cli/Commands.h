@@ -13,6 +13,7 @@ int RunCopyGearbox(const std::vector<std::string>& args);
 int RunCopyChassis(const std::vector<std::string>& args);
 int RunDump(const std::vector<std::string>& args);
 int RunDiff(const std::vector<std::string>& args);
+int RunGears(const std::vector<std::string>& args);
 int RunSet(const std::vector<std::string>& args);
 
 } // namespace kvq::cli

@@ -1,15 +1,18 @@
-// dump, diff and set: the record field by field.
+// dump, diff, gears and set: the record field by field, and its gear ladder.
 
 #include "base/TextFormat.h"
 #include "base/Utils.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
 #include "edit/FieldEdit.h"
+#include "setup/Comparison.h"
+#include "setup/FieldText.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <optional>
 #include <span>
 #include <utility>
@@ -22,101 +25,12 @@ using Json = nlohmann::ordered_json;
 
 constexpr int kFilesDiffer = 1;
 
-// record field: the sheet's label, with the wheel or axle it belongs to. Fields the sheet does
-// not show, or shows in another sense (the asymmetry letter), go by their name.
-constexpr std::pair<std::string_view, std::string_view> kSheetLabels[] = {
-    {"GearRatio1", "1st Gear ratio"},
-    {"GearRatio2", "2nd Gear ratio"},
-    {"GearRatio3", "3rd Gear ratio"},
-    {"GearRatio4", "4th Gear ratio"},
-    {"GearRatio5", "5th Gear ratio"},
-    {"GearRatio6", "6th Gear ratio"},
-    {"DiffRatio", "Diff Ratio"},
-    {"GearIndex1", "1st Gear index"},
-    {"GearIndex2", "2nd Gear index"},
-    {"GearIndex3", "3rd Gear index"},
-    {"GearIndex4", "4th Gear index"},
-    {"GearIndex5", "5th Gear index"},
-    {"GearIndex6", "6th Gear index"},
-    {"DiffIndex", "Diff Ratio index"},
-    {"RampAngle2", "Ramp Angles (second)"},
-    {"RampAngle1", "Ramp Angles (first)"},
-    {"TyrePressureFL", "Tyre Pressure (psi) FL"},
-    {"TyrePressureFR", "Tyre Pressure (psi) FR"},
-    {"TyrePressureRL", "Tyre Pressure (psi) RL"},
-    {"TyrePressureRR", "Tyre Pressure (psi) RR"},
-    {"WheelRateFL", "Wheel Rate (lbs/in) FL"},
-    {"WheelRateFR", "Wheel Rate (lbs/in) FR"},
-    {"WheelRateRL", "Wheel Rate (lbs/in) RL"},
-    {"WheelRateRR", "Wheel Rate (lbs/in) RR"},
-    {"BumpFL", "Bump FL"},
-    {"BumpFR", "Bump FR"},
-    {"BumpRL", "Bump RL"},
-    {"BumpRR", "Bump RR"},
-    {"ReboundFL", "Rebound FL"},
-    {"ReboundFR", "Rebound FR"},
-    {"ReboundRL", "Rebound RL"},
-    {"ReboundRR", "Rebound RR"},
-    {"CamberFL", "Camber (deg) FL"},
-    {"CamberFR", "Camber (deg) FR"},
-    {"CamberRL", "Camber (deg) RL"},
-    {"CamberRR", "Camber (deg) RR"},
-    {"BumpRubberFL", "Bump Rubber (in) FL"},
-    {"BumpRubberFR", "Bump Rubber (in) FR"},
-    {"BumpRubberRL", "Bump Rubber (in) RL"},
-    {"BumpRubberRR", "Bump Rubber (in) RR"},
-    {"ToeInFront", "Toe-in (in) Front"},
-    {"ToeInRear", "Toe-in (in) Rear"},
-    {"RollBarFront", "Roll Bar Stiffness (lbs/in) Front"},
-    {"RollBarRear", "Roll Bar Stiffness (lbs/in) Rear"},
-    {"RideHeightFront", "Static Ride Height (in) Front"},
-    {"RideHeightRear", "Static Ride Height (in) Rear"},
-    {"Clutches", "Clutches"},
-    {"Fuel", "Fuel (gallons)"},
-    {"SteeringRatio", "Steering Ratio"},
-    {"FrontBrakeBias", "Front Brake Bias (%)"},
-};
-
-std::string_view LabelOf(const LayoutEntry& entry) {
-    const auto* found = std::ranges::find(kSheetLabels, entry.name,
-                                          &std::pair<std::string_view, std::string_view>::first);
-    return found == std::end(kSheetLabels) ? entry.name : found->second;
-}
-
-std::span<const std::uint8_t> BytesOf(const SetupRecord& record, const LayoutEntry& entry) {
-    return std::span(record.ToBytes()).subspan(entry.offset, entry.width);
-}
-
-// The value as stored: numbers in decimal, floats as the shortest text that reads back exactly,
-// the magic as its characters, the raw bytes in file order as two hex digits each.
-std::string ValueText(const SetupRecord& record, const LayoutEntry& entry) {
-    switch (entry.encoding) {
-    case Encoding::Magic: {
-        const auto bytes = BytesOf(record, entry);
-        return {bytes.begin(), bytes.end()};
-    }
-    case Encoding::Raw: {
-        static constexpr char kDigits[] = "0123456789abcdef";
-        std::string hex;
-        for (const std::uint8_t byte : BytesOf(record, entry)) {
-            hex.push_back(kDigits[byte >> 4]);
-            hex.push_back(kDigits[byte & 0xf]);
-        }
-        return hex;
-    }
-    case Encoding::Int32: return std::to_string(record.Int(entry.Slot()));
-    case Encoding::Float32: return FormatShortest(record.Float(entry.Slot()));
-    case Encoding::Byte: return std::to_string(BytesOf(record, entry).front());
-    }
-    return {};
-}
-
 // Numbers as JSON numbers; a float as the decimal of its shortest text, which a reader's double
 // holds and turns back into the same float. A float that is no finite number stays text ("nan").
 Json ValueJson(const SetupRecord& record, const LayoutEntry& entry) {
     switch (entry.encoding) {
     case Encoding::Int32: return record.Int(entry.Slot());
-    case Encoding::Byte: return BytesOf(record, entry).front();
+    case Encoding::Byte: return FieldBytes(record, entry).front();
     case Encoding::Float32:
         if (const float value = record.Float(entry.Slot()); std::isfinite(value))
             return ParseReal(FormatShortest(value)).value();
@@ -124,7 +38,7 @@ Json ValueJson(const SetupRecord& record, const LayoutEntry& entry) {
     case Encoding::Magic:
     case Encoding::Raw: break;
     }
-    return ValueText(record, entry);
+    return StoredValueText(record, entry);
 }
 
 bool NormaliseChangesNothing(const SetupRecord& record, const CurrentLimits& limits) {
@@ -136,7 +50,10 @@ bool NormaliseChangesNothing(const SetupRecord& record, const CurrentLimits& lim
 std::string DumpText(const TSetup& setup, const CurrentLimits& limits) {
     std::string out;
     for (const LayoutEntry& entry : RecordLayout())
-        out.append(entry.name).append("=").append(ValueText(setup.Record, entry)).push_back('\n');
+        out.append(entry.name)
+            .append("=")
+            .append(StoredValueText(setup.Record, entry))
+            .push_back('\n');
     out.append("GearboxKind=").append(std::to_string(setup.GearboxKind)).push_back('\n');
     out.append("Normalised=")
         .append(NormaliseChangesNothing(setup.Record, limits) ? "yes" : "no")
@@ -144,18 +61,45 @@ std::string DumpText(const TSetup& setup, const CurrentLimits& limits) {
     return out;
 }
 
-std::string DumpJson(const std::string& path, const TSetup& setup, const CurrentLimits& limits) {
+Json DumpJson(const std::string& path, const TSetup& setup, const CurrentLimits& limits) {
     Json fields = Json::object();
     for (const LayoutEntry& entry : RecordLayout())
         fields[std::string(entry.name)] = ValueJson(setup.Record, entry);
-    const Json line = {
+    return {
         {"file", path},
         {"gearboxKind", setup.GearboxKind},
         {"normalised", NormaliseChangesNothing(setup.Record, limits)},
         {"fields", std::move(fields)},
     };
-    // File names need not be UTF-8; JSON text must be.
-    return line.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+// The gear, its overall ratio with three decimals and the engine speed change at the upshift
+// into it with one, as a line of text or a JSON object.
+std::string GearsText(const TSetup& setup) {
+    std::string out;
+    for (const GearStep& step : GearLadder(setup.Record, setup.GearboxKind)) {
+        out.append(std::to_string(step.Gear)).append(" ").append(FormatFixed(step.OverallRatio, 3));
+        if (step.UpshiftPercent) out.append(" ").append(FormatFixed(*step.UpshiftPercent, 1));
+        out.push_back('\n');
+    }
+    return out;
+}
+
+Json GearsJson(const std::string& path, const TSetup& setup) {
+    // A rounded figure as the number its text reads as; a ratio that is no finite number as text.
+    auto number = [](double value, int decimals) -> Json {
+        const std::string text = FormatFixed(value, decimals);
+        if (const auto parsed = ParseReal(text)) return *parsed;
+        return text;
+    };
+    Json gears = Json::array();
+    for (const GearStep& step : GearLadder(setup.Record, setup.GearboxKind)) {
+        gears.push_back({{"gear", step.Gear},
+                         {"overallRatio", number(step.OverallRatio, 3)},
+                         {"upshiftPercent",
+                          step.UpshiftPercent ? number(*step.UpshiftPercent, 1) : Json(nullptr)}});
+    }
+    return {{"file", path}, {"gearboxKind", setup.GearboxKind}, {"gears", std::move(gears)}};
 }
 
 // The setup, or nothing when it cannot be read, with the reason told.
@@ -168,22 +112,40 @@ std::optional<TSetup> TryLoadSetup(const std::string& path) {
     }
 }
 
+// Prints each file's setup: as text, headed by "==> FILE <==" when there are several, or with
+// --json as one JSON object a line (JSON Lines).
+int PrintEachSetup(const Options& options, const std::function<std::string(const TSetup&)>& text,
+                   const std::function<Json(const std::string& path, const TSetup&)>& json) {
+    const bool asJson = options.Has("--json");
+    const bool headers = !asJson && options.Positional.size() > 1;
+    return ForEachSetup(options.Positional, [&](const std::string& path, TSetup& setup) {
+        if (asJson) {
+            // File names need not be UTF-8; JSON text must be.
+            PrintOut(json(path, setup).dump(-1, ' ', false, Json::error_handler_t::replace) + "\n");
+        } else {
+            if (headers) PrintOut("==> " + path + " <==\n");
+            PrintOut(text(setup));
+        }
+    });
+}
+
 } // namespace
 
 int RunDump(const std::vector<std::string>& args) {
     const Options options = ParseOptions(args, {"--limits"}, {"--json"});
     if (options.Positional.empty()) throw UsageError("no setup file given");
     const CurrentLimits limits = LimitsFromOptions(options);
-    const bool json = options.Has("--json");
-    const bool headers = !json && options.Positional.size() > 1;
-    return ForEachSetup(options.Positional, [&](const std::string& path, TSetup& setup) {
-        if (json) {
-            PrintOut(DumpJson(path, setup, limits));
-        } else {
-            if (headers) PrintOut("==> " + path + " <==\n");
-            PrintOut(DumpText(setup, limits));
-        }
-    });
+    return PrintEachSetup(
+        options, [&](const TSetup& setup) { return DumpText(setup, limits); },
+        [&](const std::string& path, const TSetup& setup) {
+            return DumpJson(path, setup, limits);
+        });
+}
+
+int RunGears(const std::vector<std::string>& args) {
+    const Options options = ParseOptions(args, {}, {"--json"});
+    if (options.Positional.empty()) throw UsageError("no setup file given");
+    return PrintEachSetup(options, &GearsText, &GearsJson);
 }
 
 int RunDiff(const std::vector<std::string>& args) {
@@ -193,15 +155,8 @@ int RunDiff(const std::vector<std::string>& args) {
     const std::optional<TSetup> b = TryLoadSetup(options.Positional[1]);
     if (!a || !b) return kDiffTrouble;
     std::string out;
-    for (const LayoutEntry& entry : RecordLayout()) {
-        if (std::ranges::equal(BytesOf(a->Record, entry), BytesOf(b->Record, entry))) continue;
-        out.append(LabelOf(entry))
-            .append(": ")
-            .append(ValueText(a->Record, entry))
-            .append(" -> ")
-            .append(ValueText(b->Record, entry))
-            .push_back('\n');
-    }
+    for (const FieldDifference& difference : CompareRecords(a->Record, b->Record))
+        out.append(DifferenceLine(difference)).push_back('\n');
     PrintOut(out);
     return out.empty() ? kOk : kFilesDiffer;
 }

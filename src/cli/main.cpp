@@ -40,6 +40,11 @@ constexpr std::array kCommands = {
             "print the fields in which the setups A and B differ, one a line: LABEL: A -> B;\n"
             "      exit 0 when none differ, 1 when some do, 2 on trouble",
             &RunDiff, kDiffTrouble},
+    Command{
+        "gears", "[--json] FILE...",
+        "print the gear ladder of each FILE as stored, one gear a line: the gear, its overall\n"
+        "      ratio (gear x diff) and the engine speed change in percent at the upshift into it",
+        &RunGears},
     Command{"set", "[--limits LMT] FILE FIELD=VALUE... -o OUT | --fields",
             "write FILE to OUT with the fields set as an edit in the window sets them (within the\n"
             "      limits, partner side too while SymmetricFlag is 1); --fields lists the FIELDs",

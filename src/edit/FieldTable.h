@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace kvq {
 
@@ -151,6 +152,13 @@ inline constexpr CellMetrics kLargeMetrics{17, 32, 9, 3};
 // limits are in force; 5th and 6th gear only when the gearbox has them.
 [[nodiscard]] int FieldAt(int x, int y, int gearboxKind, const CellMetrics& metrics,
                           const CurrentLimits& limits);
+
+// The cells in which a sheet of that gearbox kind shows the record field: the cell of each value
+// that holds it. A gear's or the differential's ratio and index show in its ratio's cell, each
+// ramp angle in its own two characters, SymmetricFlag in the asymmetry letter; fields the sheet
+// does not show, and gears it leaves out, have none.
+[[nodiscard]] std::vector<SheetCell> CellsShowing(const LayoutEntry& entry, int gearboxKind,
+                                                  const LimitTables& tables);
 
 // Brings every editable value of the record within the limits in force and derives the gear and
 // differential ratios from their indices. The asymmetry flag and every other byte stay.

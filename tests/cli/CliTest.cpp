@@ -109,6 +109,7 @@ TEST_F(CliTest, UsageErrors) {
          "kvqsetup-cli copy-gearbox: give a source and a target file"},
         {{"copy-chassis", "a.br1", "b.br1"},
          "kvqsetup-cli copy-chassis: no output file given (-o OUT)"},
+        {{"gears", "--json"}, "kvqsetup-cli gears: no setup file given"},
     };
     // clang-format on
     for (const Row& row : rows) {
@@ -123,6 +124,7 @@ TEST_F(CliTest, HelpGoesToStandardOutput) {
     const CliRun general = Cli({"--help"});
     EXPECT_EQ(general.status, 0);
     EXPECT_NE(general.out.find("sheet [--limits LMT] FILE..."), std::string::npos);
+    EXPECT_NE(general.out.find("gears [--json] FILE..."), std::string::npos);
     const CliRun sheet = Cli({"sheet", "--help"});
     EXPECT_EQ(sheet.status, 0);
     EXPECT_EQ(sheet.out.substr(0, sheet.out.find('\n')),

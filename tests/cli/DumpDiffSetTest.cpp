@@ -1,4 +1,4 @@
-// dump, diff and set as a script sees them, and the bash completion.
+// dump, diff, gears and set as a script sees them, and the bash completion.
 
 #include "CliFixture.h"
 #include "base/TextFormat.h"
@@ -302,6 +302,30 @@ TEST_F(DumpDiffSetTest, DiffTroubleIsStatusTwo) {
     }
 }
 
+TEST_F(DumpDiffSetTest, GearsPrintsTheLadderOfEachFileAsStored) {
+    SetupRecord odd = Normalised(ImportTemplate());
+    odd.Set(GearRatio2, std::numeric_limits<float>::quiet_NaN());
+    const std::string four = Write("car.lo3", Normalised(ImportTemplate()));
+    const std::string six = Write("odd.br1", odd);
+    const CliRun run = Cli({"gears", four, six});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string fourGears = "1 7.853\n2 5.471 -30.3\n3 4.478 -18.1\n4 3.844 -14.2\n";
+    const std::string sixGears =
+        "1 7.853\n2 nan\n3 4.478\n4 3.844 -14.2\n5 3.358 -12.6\n6 3.100 -7.7\n";
+    EXPECT_EQ(run.out, "==> " + four + " <==\n" + fourGears + "==> " + six + " <==\n" + sixGears);
+    using Json = nlohmann::ordered_json;
+    auto gear = [](int number, Json ratio, Json upshift) {
+        return Json{{"gear", number}, {"overallRatio", ratio}, {"upshiftPercent", upshift}};
+    };
+    const Json expected = {
+        {"file", six},
+        {"gearboxKind", 6},
+        {"gears",
+         {gear(1, 7.853, nullptr), gear(2, "nan", nullptr), gear(3, 4.478, nullptr),
+          gear(4, 3.844, -14.2), gear(5, 3.358, -12.6), gear(6, 3.1, -7.7)}}};
+    EXPECT_EQ(Json::parse(Cli({"gears", "--json", six}).out), expected);
+}
+
 TEST_F(DumpDiffSetTest, SetWritesTheFieldsAsAnEditDoesAndLeavesTheRest) {
     const std::string narrow = NarrowLimits();
     struct Row {
@@ -472,6 +496,7 @@ TEST_F(CompletionTest, CommandsOptionsFilesAndFields) {
     };
     const Row rows[] = {
         {{"d"}, {"diff", "dump"}},
+        {{"gears", "-"}, {"--help", "--json"}},
         {{"co"}, {"copy-chassis", "copy-gearbox"}},
         {{"dump", "--"}, {"--help", "--json", "--limits"}},
         {{"set", "-"}, {"--fields", "--help", "--limits", "-o"}},

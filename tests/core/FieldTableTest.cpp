@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace kvq {
 namespace {
@@ -110,6 +112,49 @@ TEST(FieldTableTest, CellsLieOverTheirPrintedValues) {
             wheel || last == "Front" || last == "Rear" || last == "(first)" || last == "(second)";
         EXPECT_NE(line.find(qualified ? name.substr(0, space) : name), std::string::npos) << name;
     }
+}
+
+TEST(FieldTableTest, CellsShowingARecordField) {
+    struct Row {
+        std::string_view name;
+        int kind;
+        std::vector<SheetCell> cells;
+    };
+    const Row rows[] = {
+        {"Fuel", 4, {{2, 49, 2}}},
+        {"TyrePressureRR", 6, {{17, 34, 2}}},
+        {"GearIndex5", 4, {}},
+        {"GearRatio5", 5, {{9, 53, 6}}},
+        {"GearIndex6", 5, {}},
+        {"GearIndex6", 6, {{10, 53, 6}}},
+        {"DiffIndex", 4, {{12, 56, 5}}},
+        {"RampAngle2", 6, {{13, 59, 2}}},
+        {"SymmetricFlag", 6, {kToggleCell}},
+        {"Reserved261", 6, {}},
+        {"GearboxData12", 6, {}},
+    };
+    auto entry = [](std::string_view name) {
+        return *std::ranges::find(RecordLayout(), name, &LayoutEntry::name);
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(CellsShowing(entry(row.name), row.kind, BuiltInLimits()), row.cells) << row.name;
+    // On a six-gear sheet every value's cell shows exactly one field, but the ramp pair's, whose
+    // angles have cells of their own.
+    std::vector<SheetCell> all;
+    for (const LayoutEntry& field : RecordLayout())
+        for (const SheetCell& cell : CellsShowing(field, 6, BuiltInLimits())) all.push_back(cell);
+    std::vector<SheetCell> values;
+    for (int field = 1; field <= kFieldCount; ++field)
+        if (field != kRampPairField) values.push_back(CellOfField(field, BuiltInLimits()));
+    auto order = [](const SheetCell& a, const SheetCell& b) {
+        return std::tie(a.Row, a.Col) < std::tie(b.Row, b.Col);
+    };
+    std::ranges::sort(values, order);
+    // Ratio and index of a gear share a cell.
+    std::ranges::sort(all, order);
+    const auto [first, last] = std::ranges::unique(all);
+    all.erase(first, last);
+    EXPECT_EQ(all, values);
 }
 
 TEST(NormaliseTest, GearIndexWinsOverStoredRatio) {

@@ -25,7 +25,7 @@ QUESTION_TITLE = "Setup Changed"
 SHEET_LEFT, SHEET_TOP, CHAR_WIDTH, LINE_HEIGHT = 2, 28, 7, 15
 CLIENT_HEIGHT = 434
 STEERING_CELL = (1, 59)  # row and column of the steering ratio on the sheet
-TIMEOUT = 30.0
+TIMEOUT = 60.0
 
 
 class Failure(Exception):
@@ -275,7 +275,7 @@ def every_command_runs_once(desktop):
     desktop.start("default.fe2")
     desktop.step_steering(("Up", "Return"))  # a changed page, so that S and X ask
     for keys in (["o"], ["ctrl+o"], ["s"], ["ctrl+s"], ["p"], ["ctrl+p"], ["g"], ["ctrl+g"],
-                 ["h"], ["ctrl+h"], ["x"]):
+                 ["h"], ["ctrl+h"], ["ctrl+d"], ["x"]):
         dialog_cancelled_once(desktop, keys, "+".join(keys))
     expect(not desktop.exited(), "the window closed although the question was cancelled")
 
@@ -397,6 +397,38 @@ def undo_right_after_stepping_a_value(desktop):
     desktop.answer("Escape")
 
 
+def compare_with_a_file(desktop):
+    """Ctrl+D, File..., a file chosen in the real dialog: the compare window lists what the
+    companion's diff prints for the page (normalised) and the file (as stored); Ctrl+C there
+    copies the list, Escape closes the window."""
+    changed = desktop.path("changed.br1")
+    desktop.cli("set", desktop.path("default.br1"), "Fuel=30", "GearIndex2=15", "-o", changed)
+    page = desktop.path("page.br1")
+    desktop.cli("normalise", desktop.path("default.br1"), "-o", page)
+    expected = desktop._run([os.path.join(desktop.bin_dir, "kvqsetup-cli"), "diff", page, changed],
+                            check=False).stdout.decode()
+    desktop.start("default.br1")
+    desktop.key("ctrl+d")
+    shown = desktop.wait_dialog()
+    expect(shown == "Compare With", f"the dialog 'Compare With', not '{shown}'")
+    desktop.key("Return")  # File..., the default button while no page is chosen
+    wait_until(lambda: desktop.active_title() not in (None, MAIN_TITLE, "Compare With"),
+               "the open dialog")
+    desktop.key("ctrl+a")
+    desktop.type(changed)
+    desktop.key("Return")
+    desktop.wait_active("Compare default.br1 with changed.br1", "the compare window")
+    before = desktop.clipboard_stamp()
+    desktop.key("ctrl+c")
+    wait_until(lambda: desktop.clipboard_stamp() != before, "Ctrl+C to copy the differences")
+    copied = desktop.clipboard()
+    expect(copied == expected and "Fuel (gallons): 43 -> 30" in copied,
+           f"the differences copied are not diff's: {copied!r}")
+    desktop.key("Escape")
+    wait_until(lambda: not desktop._window("^Compare "), "Escape to close the compare window")
+    expect(not desktop.exited(), "Escape closed the main window too")
+
+
 SCENARIOS = {f.__name__: f for f in (
     every_command_runs_once,
     closing_with_an_open_edit_keeps_the_value,
@@ -406,6 +438,7 @@ SCENARIOS = {f.__name__: f for f in (
     edit_and_save_through_the_dialog,
     the_position_comes_back,
     undo_right_after_stepping_a_value,
+    compare_with_a_file,
 )}
 
 

@@ -5,39 +5,14 @@
 #include "app/CopyDlg.h"
 #include "setup/GearTables.h"
 
-#include <QListWidget>
 #include <QProcess>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QTimer>
-
-#include <functional>
 
 namespace kvq::test {
 namespace {
 
 class TransferTest : public WindowTest {
 protected:
-    // Runs a command that shows the copy dialog, and answers the dialog once it shows.
-    void WithCopyDialog(const std::function<void(TCopyDialog&)>& answer,
-                        const std::function<void()>& command) {
-        QTimer::singleShot(0, [this, answer] {
-            auto* dialog = Window().findChild<TCopyDialog*>("CopyDialog");
-            ASSERT_TRUE(dialog && dialog->isVisible());
-            captions.push_back(dialog->windowTitle());
-            answer(*dialog);
-        });
-        command();
-    }
-
-    // Picks page `row` of the list and presses OK.
-    static void ChoosePage(TCopyDialog& dialog, int row) {
-        auto* list = dialog.findChild<QListWidget*>("ListBox1");
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(row)).center());
-        QTest::mouseClick(dialog.findChild<QPushButton*>("OKBtn"), Qt::LeftButton);
-    }
-
     // Opens target.lo3 and a six-gear source that differs from it in both groups.
     void OpenTargetAndSource() {
         source = ImportTemplate();
@@ -58,7 +33,6 @@ protected:
     const SetupRecord& Target() { return Window().PageSetup(0).Record; }
 
     SetupRecord source;
-    QStringList captions;
 };
 
 TEST_F(TransferTest, CopyGearboxTakesTheGearboxGroupOnly) {
@@ -66,7 +40,7 @@ TEST_F(TransferTest, CopyGearboxTakesTheGearboxGroupOnly) {
     const SetupRecord before = Target();
     WithCopyDialog([](TCopyDialog& d) { ChoosePage(d, 1); },
                    [this] { Action("CopyGearbox2")->trigger(); });
-    EXPECT_EQ(captions, QStringList{"Copy Gearbox"});
+    EXPECT_EQ(copyDialogCaptions, QStringList{"Copy Gearbox"});
     EXPECT_EQ(Target().Get(field::GearIndex1), 2);
     EXPECT_EQ(Target().Get(field::GearRatio1), ExactRatio(2));
     EXPECT_EQ(Target().Get(field::GearIndex5), 30) << "hidden gears are copied too";
@@ -83,7 +57,7 @@ TEST_F(TransferTest, CopyChassisTakesFuelSteeringAndBrakeBias) {
     OpenTargetAndSource();
     WithCopyDialog([](TCopyDialog& d) { ChoosePage(d, 1); },
                    [this] { Action("CopyChassis1")->trigger(); });
-    EXPECT_EQ(captions, QStringList{"Copy Chassis"});
+    EXPECT_EQ(copyDialogCaptions, QStringList{"Copy Chassis"});
     EXPECT_EQ(Target().Get(field::Fuel), 30.0f);
     EXPECT_EQ(Target().Get(field::SteeringRatio), 12.0f);
     EXPECT_EQ(Target().Get(field::FrontBrakeBias), 60);
@@ -129,7 +103,7 @@ TEST_F(TransferTest, NothingHappensWithoutASource) {
                    [this] { Action("CopyGearbox2")->trigger(); });
     WithCopyDialog([](TCopyDialog& d) { d.FileBtnClick(); },
                    [this] { Action("CopyGearbox2")->trigger(); });
-    EXPECT_EQ(captions.size(), 3);
+    EXPECT_EQ(copyDialogCaptions.size(), 3);
     EXPECT_EQ(Target(), before);
     EXPECT_FALSE(Window().PageSetup(0).Changed);
     EXPECT_TRUE(platform.errors.empty());
@@ -157,7 +131,7 @@ TEST_F(TransferTest, LettersGAndHUseThePopUpItems) {
     WithCopyDialog([](TCopyDialog& d) { d.CancelBtnClick(); }, [this] { Type(Qt::Key_G); });
     ShowActive(); // the offscreen platform does not hand the focus back after a dialog
     WithCopyDialog([](TCopyDialog& d) { d.CancelBtnClick(); }, [this] { Type(Qt::Key_H); });
-    EXPECT_EQ(captions, QStringList({"Copy Gearbox", "Copy Chassis"}));
+    EXPECT_EQ(copyDialogCaptions, QStringList({"Copy Gearbox", "Copy Chassis"}));
     EXPECT_EQ(gearbox.count(), 1);
 }
 

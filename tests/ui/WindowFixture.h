@@ -3,19 +3,24 @@
 #include "../core/TestFiles.h"
 #include "QtPrinters.h"
 #include "ScriptedPlatform.h"
+#include "app/CopyDlg.h"
 #include "app/Main.h"
 #include "app/SheetView.h"
 #include "setup/ImportTemplate.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QListWidget>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 namespace kvq::test {
@@ -98,6 +103,26 @@ protected:
         QApplication::sendEvent(widget, &move);
     }
 
+    // Runs a command that shows the copy dialog, and answers the dialog once it shows.
+    void WithCopyDialog(const std::function<void(TCopyDialog&)>& answer,
+                        const std::function<void()>& command) {
+        QTimer::singleShot(0, [this, answer] {
+            auto* dialog = Window().findChild<TCopyDialog*>("CopyDialog");
+            ASSERT_TRUE(dialog && dialog->isVisible());
+            copyDialogCaptions.push_back(dialog->windowTitle());
+            answer(*dialog);
+        });
+        command();
+    }
+
+    // Picks page `row` of the copy dialog's list and presses OK.
+    static void ChoosePage(TCopyDialog& dialog, int row) {
+        auto* list = dialog.findChild<QListWidget*>("ListBox1");
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(row)).center());
+        QTest::mouseClick(dialog.findChild<QPushButton*>("OKBtn"), Qt::LeftButton);
+    }
+
     // The middle of the character cell at row, column of the sheet view.
     QPoint Cell(int row, int column) {
         const CellMetrics& m = Window().Metrics();
@@ -107,6 +132,7 @@ protected:
     TempDir dir;
     ScriptedPlatform platform;
     std::unique_ptr<TForm1> window;
+    QStringList copyDialogCaptions; // the titles of the copy dialogs shown
 };
 
 } // namespace kvq::test
