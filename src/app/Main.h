@@ -48,12 +48,10 @@ public:
     explicit TForm1(Platform& platform, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // The position the settings keep is that of the window's client area, which is where a move
-    // before the window is first shown puts it (the window system does not know the frame yet).
-    // The frame's position would come back shifted by the frame's size, start after start.
-    [[nodiscard]] int Top() const { return geometry().y(); }
+    // The window's outer position: where the corner of its frame (title bar included) is.
+    [[nodiscard]] int Top() const { return y(); }
     void SetTop(int top) { move(x(), top); }
-    [[nodiscard]] int Left() const { return geometry().x(); }
+    [[nodiscard]] int Left() const { return x(); }
     void SetLeft(int left) { move(left, y()); }
 
     // The pages in order: their captions and their setups.
@@ -110,6 +108,7 @@ signals:
     void SetupClosing(const kvq::TSetup* setup);
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -178,6 +177,7 @@ private:
 
     Platform& platform_;
     CellMetrics metrics_ = kNormalMetrics;
+    bool shownBefore_ = false;
     CurrentLimits limits_;
     int hoverField_ = 0;
     // The setup of the page on which the open edit began.

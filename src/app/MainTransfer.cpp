@@ -61,7 +61,7 @@ void TForm1::CopyGearbox1Click(QAction* item) {
         const bool copied =
             gearbox ? CopyGearboxFromFile(*target, source) : CopyChassisFromFile(*target, source);
         // A source that has gone is a failure to say, not a copy to mark.
-        if (!copied) throw KvqError("Failed to open " + PrintableName(FileNameOf(source)));
+        if (!copied) throw KvqError("Failed to open " + MessageName(source));
         target->Changed = true;
         Normalise(target->Record, limits_);
         RecordStep(*target, before, command, true);

@@ -11,6 +11,9 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QWindow>
 
 #include <cerrno>
 #include <cstdio>
@@ -18,13 +21,33 @@
 
 namespace kvq {
 
+namespace {
+
+// The window system maps a window some time after show(), and what is painted before the window
+// is exposed never reaches the screen. Since the start-up wait handles no events, the splash is
+// painted once it is exposed, before anything waits. User input stays queued meanwhile.
+void ShowPainted(QWidget& window, qint64 longest) {
+    window.show();
+    QElapsedTimer waited;
+    waited.start();
+    const auto exposed = [&window] {
+        return window.windowHandle() && window.windowHandle()->isExposed();
+    };
+    while (!exposed() && waited.elapsed() < longest) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(2);
+    }
+    window.repaint();
+    // Hands the painted pixels to the window system.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+} // namespace
+
 std::unique_ptr<TForm1> StartUp(Platform& platform, qint64 startTick) {
     const qint64 deadline = startTick + kSplashMilliseconds;
     auto splash = std::make_unique<TSplashForm>();
-    splash->show();
-    splash->repaint();
-    // Lets the window system map and paint the splash; no user input is handled yet.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    ShowPainted(*splash, kSplashMilliseconds);
     QCoreApplication::setApplicationName(kApplicationTitle);
 
     auto form = std::make_unique<TForm1>(platform);

@@ -53,7 +53,7 @@ FileOps& SystemFileOps() {
 namespace {
 
 std::string CannotWrite(std::string_view path, int error) {
-    return "Cannot write " + PrintableName(FileNameOf(path)) + ": " + std::strerror(error);
+    return "Cannot write " + MessageName(path) + ": " + std::strerror(error);
 }
 
 [[noreturn]] void Fail(std::string_view path, int error) {

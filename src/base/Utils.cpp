@@ -189,6 +189,30 @@ std::string_view FileNameOf(std::string_view path) {
 }
 
 namespace {
+MessageNames messageNames = MessageNames::FileName;
+} // namespace
+
+void NameFilesInMessages(MessageNames names) { messageNames = names; }
+
+std::string MessageName(std::string_view path) {
+    return PrintableName(messageNames == MessageNames::FileName ? FileNameOf(path) : path);
+}
+
+std::string AbsolutePath(std::string_view path) {
+    namespace fs = std::filesystem;
+    const fs::path given(path);
+    std::error_code ignored;
+    const fs::path whole = given.is_absolute() ? given : fs::current_path(ignored) / given;
+    fs::path result = whole.root_path();
+    for (const fs::path& step : whole.relative_path())
+        if (!step.empty() && step != ".") result /= step;
+    // A name that ended in a separator keeps it: it names a folder.
+    std::string text = result.string();
+    if (!path.empty() && path.back() == '/' && text.back() != '/') text += '/';
+    return text;
+}
+
+namespace {
 
 // One step of shortening the folder part: the leftmost remaining folder name becomes "...".
 std::string ShortenFolderOnce(std::string folder, char sep) {

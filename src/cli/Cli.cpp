@@ -78,7 +78,8 @@ void WriteOutput(const std::string& output, const SetupRecord& record) {
 
 TSetup LoadSetupOrThrow(const std::string& path) {
     TSetup setup;
-    if (!LoadSetup(setup, path, Waiting::Allowed)) throw KvqError(path + ": file not found");
+    if (!LoadSetup(setup, path, Waiting::Allowed))
+        throw KvqError(MessageName(path) + ": file not found");
     return setup;
 }
 

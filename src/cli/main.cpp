@@ -128,6 +128,7 @@ void OpenClosedStandardStreams() {
 
 int Main(int argc, char** argv) {
     OpenClosedStandardStreams();
+    NameFilesInMessages(MessageNames::PathAsGiven);
     RemoveTemporaryFilesOnSignals();
     const std::vector<std::string> all(argv + 1, argv + argc);
     const Command* command = all.empty() ? nullptr : FindCommand(all.front());

@@ -12,10 +12,8 @@ namespace kvq {
 
 namespace {
 
-std::string ShownName(const std::string& path) { return PrintableName(FileNameOf(path)); }
-
 [[noreturn]] void FailedToOpen(const std::string& path) {
-    throw KvqError("Failed to open " + ShownName(path));
+    throw KvqError("Failed to open " + MessageName(path));
 }
 
 } // namespace
@@ -33,7 +31,7 @@ bool LoadSetup(TSetup& setup, const std::string& path, Waiting waiting) {
     }
     struct stat info {};
     if (::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) FailedToOpen(path);
-    if (!wait && !S_ISREG(info.st_mode)) throw KvqError(ShownName(path) + ": not a regular file");
+    if (!wait && !S_ISREG(info.st_mode)) throw KvqError(MessageName(path) + ": not a regular file");
     // A pipe delivers in pieces: only its end, or the 264th byte, ends the record.
     SetupRecord::Bytes bytes{};
     std::size_t got = 0;
@@ -45,7 +43,7 @@ bool LoadSetup(TSetup& setup, const std::string& path, Waiting waiting) {
         got += static_cast<std::size_t>(n);
     }
     setup.Record = SetupRecord::FromBytes(std::span(bytes.data(), got));
-    if (!setup.Record.HasMagic()) throw KvqError(ShownName(path) + ": Invalid file type");
+    if (!setup.Record.HasMagic()) throw KvqError(MessageName(path) + ": Invalid file type");
     setup.GearboxKind = GearboxKindFromFileName(path);
     setup.Changed = false;
     return true;

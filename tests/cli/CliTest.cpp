@@ -56,8 +56,10 @@ TEST_F(CliTest, BadFilesAreReportedAndTheOthersStillPrinted) {
     const CliRun run = Cli({"sheet", dir.File("car.br3"), Example("default.br1"), missing,
                             dir.File("new\nline\x1b[2J.br3")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "car.br3: Invalid file type\n" + missing +
-                           ": file not found\nnew\\nline\\x1b[2J.br3: Invalid file type\n");
+    // Each file is named by its path as typed, its control characters escaped.
+    EXPECT_EQ(run.err, dir.File("car.br3") + ": Invalid file type\n" + missing +
+                           ": file not found\n" + dir.File("new\\nline\\x1b[2J.br3") +
+                           ": Invalid file type\n");
     EXPECT_NE(run.out.find("Steering Ratio: 16:1"), std::string::npos);
 }
 
@@ -65,7 +67,7 @@ TEST_F(CliTest, UnreadableFile) {
     std::filesystem::create_directory(dir.File("car.br1"));
     const CliRun run = Cli({"sheet", dir.File("car.br1")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Failed to open car.br1\n");
+    EXPECT_EQ(run.err, "Failed to open " + dir.File("car.br1") + "\n");
 }
 
 TEST_F(CliTest, LimitsFileNarrowsTheSheet) {
@@ -158,7 +160,7 @@ TEST_F(CliTest, NormaliseManyIntoAFolder) {
     const CliRun run = Cli({"normalise", dir.File("in/beyond.lo3"), dir.File("in/notes.br1"),
                             Example("default.br1"), "-d", dir.File("out")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "notes.br1: Invalid file type\n");
+    EXPECT_EQ(run.err, dir.File("in/notes.br1") + ": Invalid file type\n");
     SetupRecord expected = beyond;
     Normalise(expected, CurrentLimits{});
     const auto bytes = [](const SetupRecord& r) {
@@ -279,7 +281,8 @@ TEST_F(CliTest, NormaliseFailureToWriteIsBadInput) {
     const CliRun run =
         Cli({"normalise", Example("default.br1"), "-o", dir.File("no/such/out.br1")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Cannot write out.br1: No such file or directory\n");
+    EXPECT_EQ(run.err,
+              "Cannot write " + dir.File("no/such/out.br1") + ": No such file or directory\n");
 }
 
 // A setup unlike the example: other values, and the asymmetry letter Y.
@@ -389,7 +392,7 @@ TEST_F(CliTest, CopyFromASourceThatIsNoSetup) {
     const CliRun bad = Cli(
         {"copy-gearbox", dir.File("notes.br1"), Example("default.br1"), "-o", dir.File("out.br1")});
     EXPECT_EQ(bad.status, 1);
-    EXPECT_EQ(bad.err, "notes.br1: Invalid file type\n");
+    EXPECT_EQ(bad.err, dir.File("notes.br1") + ": Invalid file type\n");
     const CliRun missing = Cli(
         {"copy-chassis", dir.File("gone.br1"), Example("default.br1"), "-o", dir.File("out.br1")});
     EXPECT_EQ(missing.status, 1);

@@ -288,7 +288,8 @@ TEST_F(DumpDiffSetTest, DiffTroubleIsStatusTwo) {
         {{"diff", Example("default.br1"), dir.File("gone.br1")},
          dir.File("gone.br1") + ": file not found\n"},
         {{"diff", dir.File("notes.br1"), dir.File("gone.br1")},
-         "notes.br1: Invalid file type\n" + dir.File("gone.br1") + ": file not found\n"},
+         dir.File("notes.br1") + ": Invalid file type\n" + dir.File("gone.br1") +
+             ": file not found\n"},
         {{"diff", Example("default.br1")},
          "kvqsetup-cli diff: give two setup files\nusage: kvqsetup-cli diff A B\n"},
         {{"diff", "-q", "a.br1", "b.br1"},
