@@ -87,9 +87,11 @@ The program's files lie beside it, in the folder that holds it. A copy whose
 folder the user cannot write, such as an installed one, also uses the user's
 folder $XDG_CONFIG_HOME/kvqsetup (~/.config/kvqsetup without XDG_CONFIG_HOME).
   Help.txt       the text shown while no setup is open, beside the program
-  %4   settings: window position, last file opened, KVQ Default; read
-                 from the user's folder when it is there, else from beside
-                 the program, and written to the user's folder
+  %4   settings: window position, last file opened, Recent Files,
+                 KVQ Default; read from the user's folder when it is there,
+                 else from beside the program; written beside the program,
+                 or to the user's folder when the program's folder is not
+                 writable, when the window closes
   %5   limits file (field,min,max,step a line): the one beside the
                  program, else the user's
   *.kvq          vocabularies for setup text: those beside the program, then
