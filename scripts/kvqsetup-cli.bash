@@ -27,6 +27,8 @@ _kvqsetup_cli() {
     esac
 
     case $prev in
+        # set --fields only lists the field names: nothing follows it.
+        --fields) return ;;
         --limits) _kvqsetup_cli_files "$cur" -X '!*.lmt'; return ;;
         --vocab-dir | -d) _kvqsetup_cli_files "$cur" -X '*'; return ;;
         -o) _kvqsetup_cli_files "$cur"; return ;;

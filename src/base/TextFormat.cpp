@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <stdexcept>
 #include <system_error>
 
@@ -25,6 +26,9 @@ void AppendPadded(std::string& out, std::string_view piece, int width) {
     out.append(piece);
 }
 
+// A NaN is "nan" whatever its sign bit, as the texts of the other numbers are "inf" and "-inf".
+constexpr const char* kNotANumber = "nan";
+
 std::string IntegerText(std::int64_t value) {
     std::array<char, 24> buf{};
     auto [end, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), value);
@@ -34,6 +38,7 @@ std::string IntegerText(std::int64_t value) {
 } // namespace
 
 std::string FormatFixed(double value, int decimals) {
+    if (std::isnan(value)) return kNotANumber;
     // Fixed notation of a double needs at most 309 integer digits plus the decimals.
     std::array<char, 400> buf{};
     auto [end, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), value,
@@ -43,6 +48,7 @@ std::string FormatFixed(double value, int decimals) {
 }
 
 std::string FormatShortest(float value) {
+    if (std::isnan(value)) return kNotANumber;
     std::array<char, 64> buf{};
     auto [end, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), value);
     return std::string(buf.data(), end);

@@ -55,12 +55,14 @@ SetupRecord Normalised(SetupRecord record, const CurrentLimits& limits = {}) {
 }
 
 // Values that test the printing: a float with no short binary form, the smallest float, a NaN,
-// a negative index, raw bytes and an asymmetry byte that is neither 0 nor 1.
+// a NaN with its sign bit set, a negative index, raw bytes and an asymmetry byte that is neither 0
+// nor 1.
 SetupRecord Unusual() {
     SetupRecord record = ImportTemplate();
     record.Set(CamberFL, 0.1f);
     record.Set(Fuel, std::numeric_limits<float>::denorm_min());
     record.Set(ToeInRear, std::numeric_limits<float>::quiet_NaN());
+    record.Set(ToeInFront, -std::numeric_limits<float>::quiet_NaN());
     record.Set(GearIndex3, -7);
     record.MutableBytes()[180] = 0xAB;
     record.SetSymmetricFlag(200);
@@ -305,7 +307,7 @@ TEST_F(DumpDiffSetTest, DiffTroubleIsStatusTwo) {
 
 TEST_F(DumpDiffSetTest, GearsPrintsTheLadderOfEachFileAsStored) {
     SetupRecord odd = Normalised(ImportTemplate());
-    odd.Set(GearRatio2, std::numeric_limits<float>::quiet_NaN());
+    odd.Set(GearRatio2, -std::numeric_limits<float>::quiet_NaN()); // its sign bit set
     const std::string four = Write("car.lo3", Normalised(ImportTemplate()));
     const std::string six = Write("odd.br1", odd);
     const CliRun run = Cli({"gears", four, six});
@@ -505,6 +507,7 @@ TEST_F(CompletionTest, CommandsOptionsFilesAndFields) {
         {{"set", "car.br1", "Bump"}, bumpFields},
         {{"set", "--limits", "narrow.lmt", "car.br1", "Fu"}, {"Fuel="}},
         {{"set", "-o", "out.br1", "car.br1", "Fuel=4"}, {}},
+        {{"set", "--fields", ""}, {}},
         {{"set", "n"}, {"narrow.lmt", "notes.txt"}},
         {{"sheet", "--limits", ""}, {"narrow.lmt", "setups"}},
         {{"import", "--vocab-dir", ""}, {"setups"}},

@@ -133,9 +133,11 @@ class Desktop:
         self.window = wait_until(lambda: self._window(f"^{re.escape(MAIN_TITLE)}$"),
                                  "the main window")
         self.activate_main()
+        self.menu_height = self.height() - CLIENT_HEIGHT
+
+    def height(self):
         geometry = self._run(["xdotool", "getwindowgeometry", "--shell", self.window]).stdout
-        height = int(re.search(rb"HEIGHT=(\d+)", geometry).group(1))
-        self.menu_height = height - CLIENT_HEIGHT
+        return int(re.search(rb"HEIGHT=(\d+)", geometry).group(1))
 
     def _window(self, title_pattern):
         found = self._run(["xdotool", "search", "--onlyvisible", "--name", title_pattern],
@@ -538,6 +540,28 @@ def compare_with_a_file(desktop):
     expect(not desktop.exited(), "Escape closed the main window too")
 
 
+def an_outside_change_of_a_name_that_is_no_utf8_is_asked_about(desktop):
+    """Another program changes a file whose name is no UTF-8: the bar tells, Save asks before
+    replacing it, and No keeps the other program's bytes."""
+    path = os.path.join(os.fsencode(desktop.work), b"\xff\xfe.lo3")
+    shutil.copy2(desktop.path("default.lo3"), path)
+    desktop.start(os.path.basename(path))
+    height = desktop.height()
+    desktop.step_steering(("Up", "Return"))
+    desktop.cli("set", path, "Fuel=25", "-o", path)
+    with open(path, "rb") as changed:
+        theirs = changed.read()
+    wait_until(lambda: desktop.height() > height, "the bar telling of the change")
+    desktop.key("ctrl+s")
+    desktop.wait_dialog()
+    desktop.key("Return")  # the name the dialog proposes: the page's own file
+    desktop.wait_active("KVQ Setup", "the question before replacing the changed file")
+    desktop.answer("alt+n")
+    desktop.wait_active(MAIN_TITLE)
+    with open(path, "rb") as kept:
+        expect(kept.read() == theirs, "No replaced the other program's bytes")
+
+
 SCENARIOS = {f.__name__: f for f in (
     every_command_runs_once,
     closing_with_an_open_edit_keeps_the_value,
@@ -551,6 +575,7 @@ SCENARIOS = {f.__name__: f for f in (
     a_relative_name_saves_into_its_own_folder,
     undo_right_after_stepping_a_value,
     compare_with_a_file,
+    an_outside_change_of_a_name_that_is_no_utf8_is_asked_about,
 )}
 
 
