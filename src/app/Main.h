@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CompareWindow.h"
 #include "app/Platform.h"
 #include "edit/FieldTable.h"
 #include "import/TextImport.h"
@@ -61,6 +62,8 @@ public:
         return *pages_.at(static_cast<std::size_t>(page));
     }
     [[nodiscard]] int CurrentPage() const;
+    // The caption of the page that holds the setup; empty when none does.
+    [[nodiscard]] QString SetupCaption(const TSetup& setup) const;
 
     [[nodiscard]] const CellMetrics& Metrics() const { return metrics_; }
     [[nodiscard]] const CurrentLimits& Limits() const { return limits_; }
@@ -82,6 +85,11 @@ public:
     void Print1Click();
     void CopyGearbox1Click(QAction* item);
     void CompareWith1Click();
+    // Compares the setup of the page in front with others in a window of its own beside this
+    // one: open pages' setups, which it follows, and setups of its own shown under their
+    // captions; up to six setups in all. The window opened, or null when no page is in front,
+    // there is nothing to compare with, or there are too many (which the error box says).
+    CompareWindow* CompareWithSetups(std::vector<CompareWindow::Column> others);
     void Memo1Click();
     void Memo1DblClick(QPoint position);
     void Memo1MouseMove(QPoint position);
@@ -101,8 +109,9 @@ public:
     void KeepVersion1Click();
 
 signals:
-    // The record of a page's setup changed: an edit was committed, the asymmetry flipped, a
-    // group copied into it. Whatever shows a setup elsewhere follows it from here.
+    // What a page shows of its setup changed: an edit was committed, the asymmetry flipped, a
+    // group copied into it, or Save renamed the page and derived its gear count again. Whatever
+    // shows a setup elsewhere follows it from here.
     void SetupChanged(const kvq::TSetup* setup);
     // A page and its setup are about to go.
     void SetupClosing(const kvq::TSetup* setup);
@@ -148,6 +157,9 @@ private:
     void RemoveCurrentPage();
     void SelectPage(int page);
     void OpenSetupFile(const QString& path, bool reportMissing);
+    // A file as Open reads it, with its gear count from its name and its values brought within
+    // the limits in force, captioned "NAME (file)".
+    [[nodiscard]] CompareWindow::NamedSetup ReadAsOpened(const QString& file) const;
     void RenderSheet();
     void ShowHelpText();
     void EnablePageCommands(bool enabled);

@@ -144,6 +144,7 @@ bool TForm1::SaveCurrentPage() {
         setup->Changed = false;
         TabControl1->setTabText(CurrentPage(), CaptionOf(*written));
         setup->GearboxKind = GearboxKindFromFileName(setup->FileName);
+        emit SetupChanged(setup);
     }
     return written.has_value();
 }

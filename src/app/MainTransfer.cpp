@@ -52,7 +52,7 @@ void TForm1::CopyGearbox1Click(QAction* item) {
     Guard([this, item] {
         const bool gearbox = item->property("Tag").toInt() == 1;
         const char* command = gearbox ? "Copy Gearbox" : "Copy Chassis";
-        CopyDialog->setWindowTitle(command);
+        CopyDialog->ChooseOne(command);
         if (CopyDialog->exec() != QDialog::Accepted || CopyDialog->SourceFile().isEmpty()) return;
         TSetup* target = CurrentSetup();
         if (!target) return;

@@ -18,4 +18,10 @@ bool TOpenDialog::Execute() {
     return true;
 }
 
+QStringList TOpenDialog::ExecuteSeveral() {
+    const QStringList chosen = platform_.OpenFileNames(owner_, kSetupFileFilter, fileName_);
+    if (!chosen.isEmpty()) fileName_ = chosen.front();
+    return chosen;
+}
+
 } // namespace kvq

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -22,6 +23,9 @@ public:
 
     // Shows the dialog; true when the user picked a file, which FileName then holds.
     bool Execute();
+    // Shows the dialog for any number of files; the files picked, the first of which FileName
+    // then holds, or none when the user cancels.
+    QStringList ExecuteSeveral();
 
 private:
     Platform& platform_;

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -31,6 +32,10 @@ public:
     virtual std::optional<QString> SaveFileName(QWidget* parent, const QString& title,
                                                 const QString& filter,
                                                 const QString& initialFile) = 0;
+    // The open dialog for any number of files; none when the user cancels. Without a dialog of
+    // its own a platform offers one file through OpenFileName.
+    virtual QStringList OpenFileNames(QWidget* parent, const QString& filter,
+                                      const QString& initialFile);
     // Yes, No and Cancel with a question icon.
     virtual Answer Question(QWidget* parent, const QString& caption, const QString& text) = 0;
     // Yes and No with a question icon, No the default; true for Yes.
@@ -78,6 +83,8 @@ public:
                                         const QString& initialFile) override;
     std::optional<QString> SaveFileName(QWidget* parent, const QString& title,
                                         const QString& filter, const QString& initialFile) override;
+    QStringList OpenFileNames(QWidget* parent, const QString& filter,
+                              const QString& initialFile) override;
     Answer Question(QWidget* parent, const QString& caption, const QString& text) override;
     bool Confirm(QWidget* parent, const QString& caption, const QString& text) override;
     void ErrorBox(QWidget* parent, const QString& caption, const QString& text) override;

@@ -55,7 +55,12 @@ std::string FormatShortest(float value) {
 }
 
 std::string Format(std::string_view format, std::initializer_list<FormatArg> args) {
-    std::string out;
+    return FormatWithValues(format, args).Text;
+}
+
+FormattedText FormatWithValues(std::string_view format, std::initializer_list<FormatArg> args) {
+    FormattedText formatted;
+    std::string& out = formatted.Text;
     out.reserve(format.size() + 16);
     auto arg = args.begin();
     std::size_t pos = 0;
@@ -82,6 +87,7 @@ std::string Format(std::string_view format, std::initializer_list<FormatArg> arg
         if (arg == args.end()) throw std::logic_error("Format: too few arguments");
         const auto& value = arg->Value();
         ++arg;
+        const std::size_t start = out.size();
         switch (conversion) {
         case 'd':
             if (!std::holds_alternative<std::int64_t>(value))
@@ -101,9 +107,10 @@ std::string Format(std::string_view format, std::initializer_list<FormatArg> arg
             break;
         default: throw std::logic_error("Format: unknown conversion");
         }
+        formatted.Values.push_back({start, out.size() - start});
     }
     if (arg != args.end()) throw std::logic_error("Format: too many arguments");
-    return out;
+    return formatted;
 }
 
 std::optional<std::int32_t> ParseInteger(std::string_view text) {

@@ -149,11 +149,17 @@ int RunGears(const std::vector<std::string>& args) {
 }
 
 int RunDiff(const std::vector<std::string>& args) {
-    const Options options = ParseOptions(args, {}, {});
+    const Options options = ParseOptions(args, {"--limits"}, {"--normalised"});
     if (options.Positional.size() != 2) throw UsageError("give two setup files");
-    const std::optional<TSetup> a = TryLoadSetup(options.Positional[0]);
-    const std::optional<TSetup> b = TryLoadSetup(options.Positional[1]);
+    const bool normalised = options.Has("--normalised");
+    if (options.Value("--limits") && !normalised) throw UsageError("--limits needs --normalised");
+    const CurrentLimits limits = LimitsFromOptions(options);
+    std::optional<TSetup> a = TryLoadSetup(options.Positional[0]);
+    std::optional<TSetup> b = TryLoadSetup(options.Positional[1]);
     if (!a || !b) return kDiffTrouble;
+    // As the window shows them once opened.
+    if (normalised)
+        for (TSetup* setup : {&*a, &*b}) Normalise(setup->Record, limits);
     std::string out;
     for (const FieldDifference& difference : CompareRecords(a->Record, b->Record))
         out.append(DifferenceLine(difference)).push_back('\n');

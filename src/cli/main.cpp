@@ -36,8 +36,9 @@ constexpr std::array kCommands = {
             "print every field of each FILE as stored (--json: one JSON object a line), its gear\n"
             "      count and whether bringing it within the limits would change it",
             &RunDump},
-    Command{"diff", "A B",
+    Command{"diff", "[--normalised [--limits LMT]] A B",
             "print the fields in which the setups A and B differ, one a line: LABEL: A -> B;\n"
+            "      as stored, or with --normalised as opening them would bring them;\n"
             "      exit 0 when none differ, 1 when some do, 2 on trouble",
             &RunDiff, kDiffTrouble},
     Command{

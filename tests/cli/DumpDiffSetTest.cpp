@@ -280,6 +280,40 @@ TEST_F(DumpDiffSetTest, DiffPrintsTheDifferingFieldsByTheirLabels) {
     }
 }
 
+TEST_F(DumpDiffSetTest, DiffNormalisedComparesTheSetupsAsOpeningShowsThem) {
+    // The example as stored against itself once opened, then against a setup with less fuel
+    // than it, which narrow limits give both.
+    SetupRecord lessFuel = Normalised(ImportTemplate());
+    lessFuel.Set(Fuel, 40.0f);
+    const std::string opened = Write("opened.lo3", Normalised(ImportTemplate()));
+    const std::string less = Write("less.lo3", lessFuel);
+    const std::string example = Example("default.lo3");
+    struct Row {
+        std::vector<std::string> options;
+        std::string b;
+        int status;
+        const char* lines; // none: not looked at
+    };
+    const Row rows[] = {
+        {{}, opened, 1, nullptr},
+        {{"--normalised"}, opened, 0, ""},
+        {{"--normalised"}, less, 1, "Fuel (gallons): 43 -> 40\n"},
+        {{"--normalised", "--limits", NarrowLimits()}, less, 0, ""},
+        {{"--limits", NarrowLimits()}, less, 2, nullptr},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(row.options));
+        std::vector<std::string> args{"diff"};
+        args.insert(args.end(), row.options.begin(), row.options.end());
+        args.insert(args.end(), {example, row.b});
+        const CliRun run = Cli(args);
+        EXPECT_EQ(run.status, row.status) << run.err;
+        if (row.lines) {
+            EXPECT_EQ(run.out, row.lines);
+        }
+    }
+}
+
 TEST_F(DumpDiffSetTest, DiffTroubleIsStatusTwo) {
     test::WriteText(dir.File("notes.br1"), "no setup");
     struct Row {
@@ -293,9 +327,11 @@ TEST_F(DumpDiffSetTest, DiffTroubleIsStatusTwo) {
          dir.File("notes.br1") + ": Invalid file type\n" + dir.File("gone.br1") +
              ": file not found\n"},
         {{"diff", Example("default.br1")},
-         "kvqsetup-cli diff: give two setup files\nusage: kvqsetup-cli diff A B\n"},
+         "kvqsetup-cli diff: give two setup files\nusage: kvqsetup-cli diff [--normalised "
+         "[--limits LMT]] A B\n"},
         {{"diff", "-q", "a.br1", "b.br1"},
-         "kvqsetup-cli diff: unknown option -q\nusage: kvqsetup-cli diff A B\n"},
+         "kvqsetup-cli diff: unknown option -q\nusage: kvqsetup-cli diff [--normalised [--limits "
+         "LMT]] A B\n"},
     };
     for (const Row& row : rows) {
         const CliRun run = Cli(row.args);
@@ -451,7 +487,7 @@ TEST_F(DumpDiffSetTest, HelpOfEachCommand) {
     };
     const Row rows[] = {
         {"dump", "usage: kvqsetup-cli dump [--json] [--limits LMT] FILE..."},
-        {"diff", "usage: kvqsetup-cli diff A B"},
+        {"diff", "usage: kvqsetup-cli diff [--normalised [--limits LMT]] A B"},
         {"set", "usage: kvqsetup-cli set [--limits LMT] FILE FIELD=VALUE... -o OUT | --fields"},
     };
     const std::string general = Cli({"--help"}).out;

@@ -509,35 +509,70 @@ def undo_right_after_stepping_a_value(desktop):
 
 
 def compare_with_a_file(desktop):
-    """Ctrl+D, File..., a file chosen in the real dialog: the compare window lists what the
-    companion's diff prints for the page (normalised) and the file (as stored); Ctrl+C there
-    copies the list, Escape closes the window."""
+    """Ctrl+D, File..., a file chosen in the real dialog: the page's own file shows no
+    differences, as it is read as Open reads it; another file lists what the companion's
+    diff --normalised prints. Ctrl+C there copies the list, Escape closes the window."""
     changed = desktop.path("changed.br1")
     desktop.cli("set", desktop.path("default.br1"), "Fuel=30", "GearIndex2=15", "-o", changed)
-    page = desktop.path("page.br1")
-    desktop.cli("normalise", desktop.path("default.br1"), "-o", page)
-    expected = desktop._run([os.path.join(desktop.bin_dir, "kvqsetup-cli"), "diff", page, changed],
-                            check=False).stdout.decode()
+    expected = desktop._run([os.path.join(desktop.bin_dir, "kvqsetup-cli"), "diff", "--normalised",
+                             desktop.path("default.br1"), changed], check=False).stdout.decode()
     desktop.start("default.br1")
+    for file, title, differences in (
+            (desktop.path("default.br1"), "Compare default.br1 with default.br1 (file)",
+             "No differences\n"),
+            (changed, "Compare default.br1 with changed.br1 (file)", expected)):
+        desktop.key("ctrl+d")
+        shown = desktop.wait_dialog()
+        expect(shown == "Compare With", f"the dialog 'Compare With', not '{shown}'")
+        desktop.key("Return")  # File..., the default button while no other page is offered
+        wait_until(lambda: desktop.active_title() not in (None, MAIN_TITLE, "Compare With"),
+                   "the open dialog")
+        desktop.key("ctrl+a")
+        desktop.type(file)
+        desktop.key("Return")
+        desktop.wait_active(title, "the compare window")
+        before = desktop.clipboard_stamp()
+        desktop.key("ctrl+c")
+        wait_until(lambda: desktop.clipboard_stamp() != before, "Ctrl+C to copy the differences")
+        copied = desktop.clipboard()
+        expect(copied == differences, f"the differences copied are not {differences!r}: {copied!r}")
+        desktop.key("Escape")
+        wait_until(lambda: not desktop._window("^Compare "), "Escape to close the compare window")
+        expect(not desktop.exited(), "Escape closed the main window too")
+        desktop.activate_main()
+    expect("Fuel (gallons): 43 -> 30" in expected, f"diff --normalised printed {expected!r}")
+
+
+def compare_three_setups(desktop):
+    """Three pages open; the chooser offers the two others with the first chosen, Shift+Down
+    takes the second too; each column is compared with the first, then (Alt+B) with the one
+    before it."""
+    desktop.cli("set", desktop.path("default.br1"), "Fuel=30", "-o", desktop.path("b.br1"))
+    desktop.cli("set", desktop.path("b.br1"), "SteeringRatio=12", "-o", desktop.path("c.br1"))
+    desktop.start("default.br1", "b.br1", "c.br1")
+    desktop.click(*desktop.tab(0))
     desktop.key("ctrl+d")
     shown = desktop.wait_dialog()
     expect(shown == "Compare With", f"the dialog 'Compare With', not '{shown}'")
-    desktop.key("Return")  # File..., the default button while no page is chosen
-    wait_until(lambda: desktop.active_title() not in (None, MAIN_TITLE, "Compare With"),
-               "the open dialog")
-    desktop.key("ctrl+a")
-    desktop.type(changed)
-    desktop.key("Return")
-    desktop.wait_active("Compare default.br1 with changed.br1", "the compare window")
-    before = desktop.clipboard_stamp()
-    desktop.key("ctrl+c")
-    wait_until(lambda: desktop.clipboard_stamp() != before, "Ctrl+C to copy the differences")
-    copied = desktop.clipboard()
-    expect(copied == expected and "Fuel (gallons): 43 -> 30" in copied,
-           f"the differences copied are not diff's: {copied!r}")
+    desktop.key("shift+Down", "Return")
+    desktop.wait_active("Compare default.br1 with b.br1 and c.br1", "the compare window")
+
+    def copied():
+        before = desktop.clipboard_stamp()
+        desktop.key("ctrl+c")
+        wait_until(lambda: desktop.clipboard_stamp() != before, "Ctrl+C to copy the differences")
+        return desktop.clipboard()
+
+    fuel, steering = "Fuel (gallons): 43 -> 30\n", "Steering Ratio: 16 -> 12\n"
+    first = copied()
+    expect(first == f"b.br1 against default.br1\n{fuel}c.br1 against default.br1\n{fuel}{steering}",
+           f"against the first: {first!r}")
+    desktop.key("alt+b")
+    previous = wait_until(lambda: (text := copied()) != first and text, "Alt+B to switch")
+    expect(previous == f"b.br1 against default.br1\n{fuel}c.br1 against b.br1\n{steering}",
+           f"against the one before: {previous!r}")
     desktop.key("Escape")
     wait_until(lambda: not desktop._window("^Compare "), "Escape to close the compare window")
-    expect(not desktop.exited(), "Escape closed the main window too")
 
 
 def an_outside_change_of_a_name_that_is_no_utf8_is_asked_about(desktop):
@@ -576,6 +611,7 @@ SCENARIOS = {f.__name__: f for f in (
     undo_right_after_stepping_a_value,
     compare_with_a_file,
     an_outside_change_of_a_name_that_is_no_utf8_is_asked_about,
+    compare_three_setups,
 )}
 
 
