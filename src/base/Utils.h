@@ -32,6 +32,11 @@ public:
     return value;
 }
 
+// The ASCII letter in lower case; every other byte as it is, whatever the locale.
+[[nodiscard]] constexpr char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // A double in single precision; beyond the range of a float it becomes an infinity of its sign.
 [[nodiscard]] float ToSingle(double value);
 

@@ -22,7 +22,8 @@ std::optional<std::string> Options::Value(std::string_view option) const {
 
 Options ParseOptions(const std::vector<std::string>& args,
                      std::initializer_list<std::string_view> valueOptions,
-                     std::initializer_list<std::string_view> flags) {
+                     std::initializer_list<std::string_view> flags,
+                     std::initializer_list<std::string_view> repeatable) {
     auto contains = [](std::initializer_list<std::string_view> list, std::string_view name) {
         return std::find(list.begin(), list.end(), name) != list.end();
     };
@@ -34,8 +35,12 @@ Options ParseOptions(const std::vector<std::string>& args,
             options.Positional.push_back(arg);
         } else if (arg == "--") {
             optionsEnded = true;
-        } else if (contains(valueOptions, arg)) {
+        } else if (contains(valueOptions, arg) || contains(repeatable, arg)) {
             if (i + 1 >= args.size()) throw UsageError("option " + arg + " needs a value");
+            if (contains(repeatable, arg)) {
+                options.Repeated[arg].push_back(args[++i]);
+                continue;
+            }
             if (options.Values.contains(arg)) throw UsageError("option " + arg + " given twice");
             options.Values[arg] = args[++i];
         } else if (contains(flags, arg)) {

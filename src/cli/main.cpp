@@ -50,6 +50,16 @@ constexpr std::array kCommands = {
             "write FILE to OUT with the fields set as an edit in the window sets them (within the\n"
             "      limits, partner side too while SymmetricFlag is 1); --fields lists the FIELDs",
             &RunSet},
+    Command{"list",
+            "[--limits LMT] [--where EXPR]... [--sort KEY[,KEY]...] [--json | --csv] "
+            "[--duplicates] DIR...",
+            "list every setup under the folders DIR, one a line: path, track, make, gears, fuel,\n"
+            "      steering ratio, brake bias, diff ratio and top gear as the sheet prints them;\n"
+            "      files that are no setup are named on standard error. EXPR: words found in the\n"
+            "      path, track or make, \"dup\", KEY<VALUE, KEY<=, KEY>, KEY>=, KEY=, KEY!=; KEY:\n"
+            "      path, track, make, gears, size, modified, TopGearRatio or a field dump prints\n"
+            "      (-KEY sorts down); --duplicates lists identical records together",
+            &RunList},
 };
 
 const Command* FindCommand(std::string_view name) {

@@ -489,6 +489,8 @@ TEST_F(DumpDiffSetTest, HelpOfEachCommand) {
         {"dump", "usage: kvqsetup-cli dump [--json] [--limits LMT] FILE..."},
         {"diff", "usage: kvqsetup-cli diff [--normalised [--limits LMT]] A B"},
         {"set", "usage: kvqsetup-cli set [--limits LMT] FILE FIELD=VALUE... -o OUT | --fields"},
+        {"list", "usage: kvqsetup-cli list [--limits LMT] [--where EXPR]... [--sort KEY[,KEY]...] "
+                 "[--json | --csv] [--duplicates] DIR..."},
     };
     const std::string general = Cli({"--help"}).out;
     for (const Row& row : rows) {
@@ -550,6 +552,9 @@ TEST_F(CompletionTest, CommandsOptionsFilesAndFields) {
         {{"normalise", "narrow.lmt", "-d", ""}, {"setups"}},
         {{"normalise", "-"}, {"--help", "--limits", "-d", "-o"}},
         {{"diff", "no"}, {"notes.txt"}},
+        {{"list", "--c"}, {"--csv"}},
+        {{"list", "--where", ""}, {}},
+        {{"list", ""}, {"setups"}},
         {{"frobnicate", ""}, {}},
     };
     for (const Row& row : rows) {
