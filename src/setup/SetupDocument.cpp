@@ -1,12 +1,10 @@
 #include "setup/SetupDocument.h"
 
 #include "base/AtomicFile.h"
+#include "base/System.h"
 #include "base/Utils.h"
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace kvq {
 
@@ -25,20 +23,21 @@ bool LoadSetup(TSetup& setup, const std::string& path, Waiting waiting) {
     // Opening a pipe waits for its writer; without waiting the open returns at once and the
     // kind of file decides.
     const bool wait = waiting == Waiting::Allowed;
-    const FileDescriptor file(
-        ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | (wait ? 0 : O_NONBLOCK)));
+    const FileDescriptor file(sys::OpenForReading(path, wait));
     if (file.get() < 0) {
         if (errno == ENOENT) return false;
         FailedToOpen(path);
     }
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) FailedToOpen(path);
-    if (!wait && !S_ISREG(info.st_mode)) throw KvqError(ShownName(path) + ": not a regular file");
+    sys::FileStatus status;
+    if (sys::StatusOf(file.get(), status) != 0 || status.kind == sys::FileKind::Folder)
+        FailedToOpen(path);
+    if (!wait && status.kind != sys::FileKind::Regular)
+        throw KvqError(ShownName(path) + ": not a regular file");
     // A pipe delivers in pieces: only its end, or the 264th byte, ends the record.
     SetupRecord::Bytes bytes{};
     std::size_t got = 0;
     while (got < bytes.size()) {
-        const auto n = ::read(file.get(), bytes.data() + got, bytes.size() - got);
+        const auto n = sys::ReadSome(file.get(), bytes.data() + got, bytes.size() - got);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) FailedToOpen(path);
         if (n == 0) break;
