@@ -4,8 +4,8 @@
 #include "app/Platform.h"
 #include "app/Splash.h"
 
+#include "base/System.h"
 #include "base/Utils.h"
-#include "base/Version.h"
 #include "edit/LimitsFile.h"
 #include "settings/Locations.h"
 
@@ -136,7 +136,8 @@ int RunWithoutWindow(const CommandLine& commandLine) {
     switch (commandLine.Do) {
     case CommandLine::Action::Help: return PrintOut(HelpText());
     case CommandLine::Action::Version:
-        return PrintOut(QString("%1 %2\n").arg(kProgramName, kVersionText));
+        return PrintOut(
+            QString("%1 %2\n").arg(kProgramName, QString::fromStdString(sys::ProgramVersion())));
     default:
         std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", kProgramName,
                      PrintableName(commandLine.Error.toStdString()).c_str(), kProgramName);

@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include "base/System.h"
 #include "base/Utils.h"
 #include "edit/LimitsFile.h"
 
@@ -58,7 +59,7 @@ CurrentLimits LimitsFromOptions(const Options& options) {
         auto content = ReadLimitsFile(*path);
         if (!content) {
             std::error_code ec;
-            const bool exists = std::filesystem::exists(*path, ec);
+            const bool exists = std::filesystem::exists(sys::NativePath(*path), ec);
             throw UsageError(std::string(exists ? "limits file is not a regular file: "
                                                 : "limits file not found: ") +
                              *path);

@@ -1,3 +1,4 @@
+#include "base/System.h"
 #include "base/Utils.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
@@ -18,7 +19,7 @@ std::string ReadImportText(const std::string& path) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(nullptr, &std::fclose);
     std::FILE* in = stdin;
     if (path != "-") {
-        file.reset(std::fopen(path.c_str(), "rb"));
+        file.reset(sys::OpenStream(path, "rb"));
         if (!file && errno == ENOENT) throw KvqError(MessageName(path) + ": file not found");
         if (!file) throw KvqError("Cannot read " + MessageName(path) + ": " + std::strerror(errno));
         in = file.get();

@@ -1,15 +1,13 @@
 // kvqsetup-cli: the setup core for scripts and batch work.
 
 #include "base/AtomicFile.h"
+#include "base/System.h"
 #include "base/Utils.h"
-#include "base/Version.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
 
 #include <array>
-#include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <string>
 #include <vector>
 
@@ -99,7 +97,7 @@ int RunWithoutCommand(const std::vector<std::string>& all) {
         return kOk;
     }
     if (all.front() == "--version") {
-        PrintOut(std::string("kvqsetup-cli ") + kVersionText + "\n");
+        PrintOut("kvqsetup-cli " + sys::ProgramVersion() + "\n");
         return kOk;
     }
     PrintError("kvqsetup-cli: unknown command " + all.front());
@@ -129,19 +127,11 @@ int RunCommand(const Command& command, const std::vector<std::string>& args) {
     }
 }
 
-// A closed standard stream gets /dev/null, open the wrong way round: files the program opens
-// cannot take its number, and using it still fails (output: "Bad file descriptor"), as it should.
-void OpenClosedStandardStreams() {
-    for (int fd = 0; fd <= 2; ++fd)
-        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF)
-            ::open("/dev/null", fd == 0 ? O_WRONLY : O_RDONLY);
-}
-
 int Main(int argc, char** argv) {
-    OpenClosedStandardStreams();
+    sys::PrepareStandardStreams();
     NameFilesInMessages(MessageNames::PathAsGiven);
     RemoveTemporaryFilesOnSignals();
-    const std::vector<std::string> all(argv + 1, argv + argc);
+    const std::vector<std::string> all = sys::CommandLineArguments(argc, argv);
     const Command* command = all.empty() ? nullptr : FindCommand(all.front());
     try {
         const int status =

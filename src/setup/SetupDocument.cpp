@@ -1,12 +1,10 @@
 #include "setup/SetupDocument.h"
 
 #include "base/AtomicFile.h"
+#include "base/System.h"
 #include "base/Utils.h"
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace kvq {
 
@@ -24,21 +22,19 @@ SetupFileRead ReadSetupFile(const std::string& path, Waiting waiting) {
     // Opening a pipe waits for its writer; without waiting the open returns at once and the
     // kind of file decides.
     const bool wait = waiting == Waiting::Allowed;
-    const FileDescriptor file(
-        ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | (wait ? 0 : O_NONBLOCK)));
+    const FileDescriptor file(sys::OpenForReading(path, wait));
     if (file.get() < 0) {
         read.outcome = errno == ENOENT ? Outcome::Missing : Outcome::Unreadable;
         return read;
     }
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
+    sys::FileStatus status;
+    if (sys::StatusOf(file.get(), status) != 0 || status.kind == sys::FileKind::Folder) {
         read.outcome = Outcome::Unreadable;
         return read;
     }
-    if (S_ISREG(info.st_mode)) {
-        read.size = static_cast<std::uint64_t>(info.st_size);
-        read.modifiedNs =
-            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    if (status.kind == sys::FileKind::Regular) {
+        read.size = status.size;
+        read.modifiedNs = status.modifiedNs;
     } else if (!wait) {
         read.outcome = Outcome::NotRegular;
         return read;
@@ -47,7 +43,7 @@ SetupFileRead ReadSetupFile(const std::string& path, Waiting waiting) {
     SetupRecord::Bytes bytes{};
     while (read.bytesRead < bytes.size()) {
         const auto n =
-            ::read(file.get(), bytes.data() + read.bytesRead, bytes.size() - read.bytesRead);
+            sys::ReadSome(file.get(), bytes.data() + read.bytesRead, bytes.size() - read.bytesRead);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             read.outcome = Outcome::Unreadable;

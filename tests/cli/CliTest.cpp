@@ -127,6 +127,7 @@ TEST_F(CliTest, HelpGoesToStandardOutput) {
     EXPECT_EQ(general.status, 0);
     EXPECT_NE(general.out.find("sheet [--limits LMT] FILE..."), std::string::npos);
     EXPECT_NE(general.out.find("gears [--json] FILE..."), std::string::npos);
+    EXPECT_EQ(Cli({"--version"}).out, "kvqsetup-cli 2.3.10.84\n");
     const CliRun sheet = Cli({"sheet", "--help"});
     EXPECT_EQ(sheet.status, 0);
     EXPECT_EQ(sheet.out.substr(0, sheet.out.find('\n')),
@@ -283,6 +284,24 @@ TEST_F(CliTest, NormaliseFailureToWriteIsBadInput) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err,
               "Cannot write " + dir.File("no/such/out.br1") + ": No such file or directory\n");
+}
+
+// A name beyond ASCII is read and written as given; a target its user may not write is refused
+// with the system's reason and left as it was.
+TEST_F(CliTest, ANameBeyondAsciiAndAReadOnlyTarget) {
+    const std::string name = "Küche, Été 1967.br1";
+    const std::string path = dir.File(name);
+    const CliRun written = Cli({"normalise", Example("default.br1"), "-o", path});
+    EXPECT_EQ(written.status, 0) << written.err;
+    EXPECT_EQ(Cli({"sheet", path}).out, Cli({"sheet", Example("default.br1")}).out);
+
+    if (::geteuid() == 0 && !OtherCli()) GTEST_SKIP() << "root may write a read-only file here";
+    const auto before = test::ReadBytes(path);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    const CliRun refused = Cli({"set", path, "Fuel=30", "-o", path});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "Cannot write " + name + ": Permission denied\n");
+    EXPECT_EQ(test::ReadBytes(path), before);
 }
 
 // A setup unlike the example: other values, and the asymmetry letter Y.
