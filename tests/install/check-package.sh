@@ -39,7 +39,8 @@ for program in kvqsetup kvqsetup-cli; do
     readelf -dW "$elf" | grep -q 'FLAGS.*\bNOW\b' || fail "$program does not bind at start-up"
     symbols=$(readelf --dyn-syms -W "$elf")
     grep -q ' __stack_chk_fail' <<<"$symbols" || fail "$program has no stack protector"
-    grep -v __stack_chk_fail <<<"$symbols" | grep -qE ' __[a-z0-9_]+_chk\b' ||
+    # No pipe into grep -q: its early exit would fail the writer under pipefail.
+    grep -qE ' __[a-z0-9_]+_chk\b' <<<"$(grep -v __stack_chk_fail <<<"$symbols")" ||
         fail "$program has no checked C library calls"
 done
 for f in lib/kvqsetup/kvqsetup lib/kvqsetup/kvqsetup-cli lib/kvqsetup/Help.txt \
