@@ -22,7 +22,7 @@ _kvqsetup_cli() {
         dump) options="--json --limits" ;;
         diff) options="" ;;
         gears) options="--json" ;;
-        set) options="--limits -o --fields" ;;
+        set) options="--limits --quiet -o --fields" ;;
         *) return ;;
     esac
 

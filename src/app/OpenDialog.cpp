@@ -18,4 +18,10 @@ bool TOpenDialog::Execute() {
     return true;
 }
 
+QStringList TOpenDialog::ExecuteMultiple() {
+    const QStringList chosen = platform_.OpenFileNames(owner_, kSetupFileFilter, fileName_);
+    if (!chosen.isEmpty()) fileName_ = chosen.back();
+    return chosen;
+}
+
 } // namespace kvq

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -22,6 +23,9 @@ public:
 
     // Shows the dialog; true when the user picked a file, which FileName then holds.
     bool Execute();
+    // Shows the dialog for one file or several; the files picked, in the order given, and the
+    // last of them in FileName. None when the user cancels.
+    QStringList ExecuteMultiple();
 
 private:
     Platform& platform_;

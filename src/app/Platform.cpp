@@ -44,32 +44,43 @@ QtPlatform::QtPlatform(QObject* parent) : Platform(parent) {
 
 namespace {
 
-// Shows only the descriptions, as the setup dialogs always have; the masks still filter.
-std::optional<QString> RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode,
-                                     const QString& title, const QString& filter,
-                                     const QString& initialFile) {
+// Shows only the descriptions, as the setup dialogs always have; the masks still filter. The
+// window asks itself before a file is replaced.
+QStringList RunFileDialog(QWidget* parent, QFileDialog::FileMode mode, const QString& title,
+                          const QString& filter, const QString& initialFile) {
     QFileDialog dialog(parent, title);
-    dialog.setAcceptMode(mode);
+    dialog.setAcceptMode(mode == QFileDialog::AnyFile ? QFileDialog::AcceptSave
+                                                      : QFileDialog::AcceptOpen);
     dialog.setNameFilters(QtFileFilter(filter).split(";;"));
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                       : QFileDialog::AnyFile);
+    dialog.setFileMode(mode);
     if (!initialFile.isEmpty()) dialog.selectFile(initialFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return dialog.selectedFiles().front();
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles();
+}
+
+std::optional<QString> FirstOf(const QStringList& files) {
+    if (files.isEmpty()) return std::nullopt;
+    return files.front();
 }
 
 } // namespace
 
 std::optional<QString> QtPlatform::OpenFileName(QWidget* parent, const QString& filter,
                                                 const QString& initialFile) {
-    return RunFileDialog(parent, QFileDialog::AcceptOpen, QString(), filter, initialFile);
+    return FirstOf(
+        RunFileDialog(parent, QFileDialog::ExistingFile, QString(), filter, initialFile));
+}
+
+QStringList QtPlatform::OpenFileNames(QWidget* parent, const QString& filter,
+                                      const QString& initialFile) {
+    return RunFileDialog(parent, QFileDialog::ExistingFiles, QString(), filter, initialFile);
 }
 
 std::optional<QString> QtPlatform::SaveFileName(QWidget* parent, const QString& title,
                                                 const QString& filter, const QString& initialFile) {
-    return RunFileDialog(parent, QFileDialog::AcceptSave, title, filter, initialFile);
+    return FirstOf(RunFileDialog(parent, QFileDialog::AnyFile, title, filter, initialFile));
 }
 
 Platform::Answer QtPlatform::Question(QWidget* parent, const QString& caption,

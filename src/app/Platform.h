@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -28,6 +29,10 @@ public:
     // the user cancels.
     virtual std::optional<QString> OpenFileName(QWidget* parent, const QString& filter,
                                                 const QString& initialFile) = 0;
+    // The open dialog for several files at once: those picked in the order given, none when the
+    // user cancels.
+    virtual QStringList OpenFileNames(QWidget* parent, const QString& filter,
+                                      const QString& initialFile) = 0;
     virtual std::optional<QString> SaveFileName(QWidget* parent, const QString& title,
                                                 const QString& filter,
                                                 const QString& initialFile) = 0;
@@ -76,6 +81,8 @@ public:
 
     std::optional<QString> OpenFileName(QWidget* parent, const QString& filter,
                                         const QString& initialFile) override;
+    QStringList OpenFileNames(QWidget* parent, const QString& filter,
+                              const QString& initialFile) override;
     std::optional<QString> SaveFileName(QWidget* parent, const QString& title,
                                         const QString& filter, const QString& initialFile) override;
     Answer Question(QWidget* parent, const QString& caption, const QString& text) override;
