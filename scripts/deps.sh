@@ -9,8 +9,9 @@ kvq_packages=(
     qt6-base-dev qt6-qpa-plugins libgl-dev
     fonts-liberation2 locales
     xvfb xauth xdotool xclip imagemagick poppler-utils x11-utils openbox wmctrl python3
-    desktop-file-utils libxml2-utils shared-mime-info
+    desktop-file-utils libxml2-utils shared-mime-info libglib2.0-bin
     dpkg-dev help2man lintian appstream man-db gzip
+    g++-mingw-w64-x86-64-posix googletest wine64 wine
 )
 
 kvq_as_root() {

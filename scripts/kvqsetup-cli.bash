@@ -1,4 +1,5 @@
-# Bash completion for kvqsetup-cli: commands, their options, files, and the FIELD names of `set`.
+# Bash completion for kvqsetup-cli: commands, their options, files (folders for `list`), and the
+# FIELD names of `set`.
 # Use: source scripts/kvqsetup-cli.bash (for example from ~/.bashrc), or install it as
 # /usr/share/bash-completion/completions/kvqsetup-cli.
 
@@ -8,7 +9,7 @@ _kvqsetup_cli() {
     COMPREPLY=()
 
     if [ "$COMP_CWORD" -eq 1 ]; then
-        _kvqsetup_cli_words "sheet normalise import copy-gearbox copy-chassis dump diff gears set --help --version" "$cur"
+        _kvqsetup_cli_words "sheet normalise import copy-gearbox copy-chassis dump diff gears set list --help --version" "$cur"
         return
     fi
 
@@ -23,10 +24,14 @@ _kvqsetup_cli() {
         diff) options="" ;;
         gears) options="--json" ;;
         set) options="--limits --quiet -o --fields" ;;
+        list) options="--limits --where --sort --json --csv --duplicates" ;;
         *) return ;;
     esac
 
     case $prev in
+        # set --fields only lists the field names: nothing follows it.
+        --fields) return ;;
+        --where | --sort) return ;;
         --limits) _kvqsetup_cli_files "$cur" -X '!*.lmt'; return ;;
         --vocab-dir | -d) _kvqsetup_cli_files "$cur" -X '*'; return ;;
         -o) _kvqsetup_cli_files "$cur"; return ;;
@@ -44,6 +49,12 @@ _kvqsetup_cli() {
         fields=$("${COMP_WORDS[0]/#\~/$HOME}" set --fields 2>/dev/null) || return
         mapfile -t COMPREPLY < <(compgen -W "$fields" -S = -- "$cur")
         compopt -o nospace 2>/dev/null
+        return
+    fi
+
+    # list takes folders.
+    if [ "$command" = list ]; then
+        _kvqsetup_cli_files "$cur" -X '*'
         return
     fi
 

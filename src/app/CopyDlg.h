@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -17,7 +18,8 @@ class TOpenDialog;
 // Picks the setup file that Copy Gearbox or Copy Chassis takes a group from: one of the open
 // pages, or any file through the window's open-file dialog. Closed with OK, SourceFile names the
 // file, or is empty when there is nothing to copy from; SourcePage is the page chosen, or -1 when
-// the file came from the open-file dialog. Compare With chooses the other setup with it too.
+// the file came from the open-file dialog. Compare With chooses the other setups with it too:
+// several pages, or several files. The dialog opens centred over its window.
 class TCopyDialog : public QDialog {
     Q_OBJECT
 public:
@@ -31,8 +33,20 @@ public:
 
     TCopyDialog(TOpenDialog& openDialog, PageList pages, QWidget* parent = nullptr);
 
-    [[nodiscard]] QString SourceFile() const { return sourceFile_; }
-    [[nodiscard]] int SourcePage() const { return sourcePage_; }
+    // The next showing offers every page for one to be chosen, with nothing chosen yet.
+    void ChooseOne(const QString& caption);
+    // The next showing offers the pages but leftOut (-1: none), any number of them to be
+    // chosen with the first chosen already (Enter takes it), or several files.
+    void ChooseSeveral(const QString& caption, int leftOut);
+
+    [[nodiscard]] QString SourceFile() const { return sourceFiles_.value(0); }
+    [[nodiscard]] int SourcePage() const {
+        return sourcePages_.empty() ? -1 : sourcePages_.front();
+    }
+    // Every file and every page chosen, in page order; no pages when the files came from the
+    // open-file dialog. A pasted page's file is empty.
+    [[nodiscard]] const QStringList& SourceFiles() const { return sourceFiles_; }
+    [[nodiscard]] const std::vector<int>& SourcePages() const { return sourcePages_; }
 
     void FormShow();
     void ListBox1Click();
@@ -49,8 +63,10 @@ private:
 
     TOpenDialog& openDialog_;
     PageList pages_;
-    QString sourceFile_;
-    int sourcePage_ = -1;
+    QStringList sourceFiles_;
+    std::vector<int> sourcePages_;
+    bool several_ = false;
+    int leftOut_ = -1;
 
     QFrame* Bevel1 = nullptr;
     QListWidget* ListBox1 = nullptr;

@@ -1,40 +1,72 @@
 #include "app/DiskWatch.h"
 
-#include "app/LocalPath.h"
-
 #include <QAction>
-#include <QFileInfo>
 #include <QLabel>
-#include <QSet>
 
 #include <algorithm>
+#include <filesystem>
+#include <sys/stat.h>
 #include <utility>
 
 namespace kvq {
 
-TDiskWatch::TDiskWatch(QObject* parent) : QObject(parent) {
-    setObjectName("DiskWatch1");
-    connect(&watcher_, &QFileSystemWatcher::fileChanged, this,
-            [this](const QString& path) { Check(path); });
-    // A file renamed over the watched one, or created again after it went.
-    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this](const QString& folder) {
-        QSet<QString> paths;
-        for (const auto& [setup, page] : pages_)
-            if (QFileInfo(page.path).absolutePath() == folder) paths.insert(page.path);
-        for (const QString& path : paths) Check(path);
-    });
+namespace {
+
+std::string AbsolutePath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return (error ? std::filesystem::path(path) : absolute).lexically_normal().string();
 }
 
-void TDiskWatch::Follow(const TSetup* page, const QString& path, const SetupRecord& onDisk) {
-    const QString absolute = QFileInfo(path).absoluteFilePath();
-    pages_[page] = {absolute, {FileSnapshot::Kind::Setup, onDisk}, FileState::Same};
-    WatchPaths();
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+    return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+// The name in above of the first folder on the way down to folder, which lies below it.
+std::string NextOnTheWay(const std::string& above, const std::string& folder) {
+    const std::size_t start = above == "/" ? 1 : above.size() + 1;
+    return folder.substr(start, folder.find('/', start) - start);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    if (a == b) return true;
+    struct stat one {
+    }, other{};
+    return ::stat(a.c_str(), &one) == 0 && ::stat(b.c_str(), &other) == 0 &&
+           one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
+} // namespace
+
+TDiskWatch::TDiskWatch(QObject* parent)
+    : QObject(parent), events_([this](const std::string& path, const std::string& name, bool gone) {
+          Noticed(path, name, gone);
+      }) {
+    setObjectName("DiskWatch1");
+}
+
+void TDiskWatch::Follow(const TSetup* page, const std::string& path, const SetupRecord& onDisk) {
+    const std::string absolute = AbsolutePath(path);
+    const FileSnapshot known{FileSnapshot::Kind::Setup, onDisk};
+    lastKnown_[absolute] = known;
+    const auto found = pages_.find(page);
+    if (found != pages_.end() && found->second.path != absolute) Forget(page);
+    const bool entering = !pages_.contains(page);
+    pages_[page] = {absolute, known, FileState::Same};
+    if (entering) Enter(page, absolute);
     // The file may have changed between reading it and watching it.
     Check(absolute);
 }
 
 void TDiskWatch::Forget(const TSetup* page) {
-    if (pages_.erase(page) > 0) WatchPaths();
+    if (!pages_.contains(page)) return;
+    Leave(page);
+    pages_.erase(page);
 }
 
 FileState TDiskWatch::NoticeOf(const TSetup* page) const {
@@ -45,45 +77,123 @@ FileState TDiskWatch::NoticeOf(const TSetup* page) const {
 void TDiskWatch::Acknowledge(const TSetup* page) {
     const auto found = pages_.find(page);
     if (found == pages_.end()) return;
-    found->second.known = SnapshotOf(LocalPath(found->second.path));
+    found->second.known = SnapshotOf(found->second.path);
     found->second.notice = FileState::Same;
     emit NoticesChanged();
 }
 
-bool TDiskWatch::ChangedSinceKnown(const TSetup* page, const QString& path) const {
-    const auto found = pages_.find(page);
-    return found != pages_.end() && QFileInfo(path) == QFileInfo(found->second.path) &&
-           CompareSnapshots(found->second.known, SnapshotOf(LocalPath(path))) == FileState::Changed;
+bool TDiskWatch::ChangedSinceKnown(const TSetup* page, const std::string& path) const {
+    const std::string absolute = AbsolutePath(path);
+    const FileSnapshot* known = nullptr;
+    const auto shown = pages_.find(page);
+    if (shown != pages_.end() && SameFile(shown->second.path, absolute)) {
+        known = &shown->second.known;
+    } else if (const auto last = lastKnown_.find(absolute); last != lastKnown_.end()) {
+        known = &last->second;
+    }
+    return known && CompareSnapshots(*known, SnapshotOf(absolute)) == FileState::Changed;
 }
 
-void TDiskWatch::Check(const QString& path) {
+void TDiskWatch::Enter(const TSetup* page, const std::string& path) {
+    auto& pages = shown_[path];
+    pages.insert(page);
+    if (pages.size() > 1) return;
+    events_.Watch(path, false);
+    const std::string folder = FolderOf(path);
+    if (++folders_[folder].paths == 1) Settle(folder);
+}
+
+void TDiskWatch::Leave(const TSetup* page) {
+    const std::string path = pages_.at(page).path;
+    auto& pages = shown_.at(path);
+    pages.erase(page);
+    if (!pages.empty()) return;
+    shown_.erase(path);
+    events_.Unwatch(path);
+    const std::string folder = FolderOf(path);
+    if (--folders_.at(folder).paths > 0) return;
+    Unsettle(folder);
+    folders_.erase(folder);
+}
+
+void TDiskWatch::Settle(const std::string& folder) {
+    Unsettle(folder);
+    for (std::string at = folder;; at = FolderOf(at)) {
+        if (standsFor_.contains(at) || events_.Watch(at, true)) {
+            standsFor_[at].insert(folder);
+            folders_.at(folder).watchedAt = at;
+            return;
+        }
+        if (at == "/") return;
+    }
+}
+
+void TDiskWatch::Unsettle(const std::string& folder) {
+    std::string& at = folders_.at(folder).watchedAt;
+    const auto found = standsFor_.find(at);
+    if (found == standsFor_.end()) return;
+    found->second.erase(folder);
+    if (found->second.empty()) {
+        standsFor_.erase(found);
+        events_.Unwatch(at);
+    }
+    at.clear();
+}
+
+void TDiskWatch::Noticed(const std::string& path, const std::string& name, bool gone) {
+    if (name.empty() && shown_.contains(path)) Due(path);
+    const auto found = standsFor_.find(path);
+    if (found == standsFor_.end()) return;
+    const std::set<std::string> folders = found->second;
+    if (gone) standsFor_.erase(found);
+    for (const std::string& folder : folders) {
+        if (gone) {
+            folders_.at(folder).watchedAt.clear();
+            Settle(folder);
+            DueInFolder(folder);
+        } else if (folder == path) {
+            name.empty() ? DueInFolder(folder) : Due(Join(folder, name));
+        } else if (name.empty() || name == NextOnTheWay(path, folder)) {
+            // On the way back: the folder may be there again, or a folder between.
+            Settle(folder);
+            DueInFolder(folder);
+        }
+    }
+}
+
+void TDiskWatch::Due(const std::string& path) {
+    if (!shown_.contains(path)) return;
+    if (due_.empty())
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                for (const std::string& path : std::exchange(due_, {})) Check(path);
+            },
+            Qt::QueuedConnection);
+    due_.insert(path);
+}
+
+void TDiskWatch::DueInFolder(const std::string& folder) {
+    const std::string prefix = Join(folder, "");
+    for (auto at = shown_.lower_bound(prefix); at != shown_.end() && at->first.starts_with(prefix);
+         ++at)
+        if (at->first.find('/', prefix.size()) == std::string::npos) Due(at->first);
+}
+
+void TDiskWatch::Check(const std::string& path) {
+    const auto shown = shown_.find(path);
+    if (shown == shown_.end()) return;
     // A file replaced by rename is a new file under the path: watch that one from now on.
-    watcher_.removePath(path);
-    if (QFileInfo::exists(path)) watcher_.addPath(path);
-    const FileSnapshot now = SnapshotOf(LocalPath(path));
+    events_.Watch(path, false);
+    const FileSnapshot now = SnapshotOf(path);
     bool noticed = false;
-    for (auto& [setup, page] : pages_) {
-        if (page.path != path) continue;
+    for (const TSetup* setup : shown->second) {
+        Page& page = pages_.at(setup);
         const FileState state = CompareSnapshots(page.known, now);
         noticed = noticed || state != page.notice;
         page.notice = state;
     }
     if (noticed) emit NoticesChanged();
-}
-
-// Every file a page shows, and its folder, which tells when the file comes back.
-void TDiskWatch::WatchPaths() {
-    QSet<QString> wanted;
-    for (const auto& [setup, page] : pages_) {
-        wanted.insert(page.path);
-        wanted.insert(QFileInfo(page.path).absolutePath());
-    }
-    for (const QString& path : watcher_.files() + watcher_.directories())
-        if (!wanted.contains(path)) watcher_.removePath(path);
-    for (const QString& path : wanted)
-        if (QFileInfo::exists(path) && !watcher_.files().contains(path) &&
-            !watcher_.directories().contains(path))
-            watcher_.addPath(path);
 }
 
 // The notice, its file name shortened in the middle where the whole of it would not fit: what

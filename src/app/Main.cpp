@@ -28,6 +28,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTabBar>
+#include <QTimer>
 
 #include <clocale>
 
@@ -380,6 +381,27 @@ void TForm1::HelpText1Click() {
 void TForm1::mousePressEvent(QMouseEvent* event) {
     Memo1Click();
     QMainWindow::mousePressEvent(event);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shownBefore_) return;
+    shownBefore_ = true;
+    // A move before the window is framed places its client area, so the window system maps it
+    // with the title bar above the asked position. Once the window manager has framed it, the
+    // frame's corner goes there. A window without a frame (no window manager) stays as it is.
+    const QPoint corner = pos();
+    auto* placing = new QTimer(this);
+    placing->setInterval(10);
+    connect(placing, &QTimer::timeout, this, [this, placing, corner, tries = 0]() mutable {
+        const bool framed = frameGeometry().topLeft() != geometry().topLeft();
+        if (framed) move(corner);
+        if (framed || ++tries == 100) {
+            placing->stop();
+            placing->deleteLater();
+        }
+    });
+    placing->start();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CompareWindow.h"
 #include "app/Platform.h"
 #include "edit/FieldTable.h"
 #include "import/TextImport.h"
@@ -49,12 +50,10 @@ public:
     explicit TForm1(Platform& platform, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // The position the settings keep is that of the window's client area, which is where a move
-    // before the window is first shown puts it (the window system does not know the frame yet).
-    // The frame's position would come back shifted by the frame's size, start after start.
-    [[nodiscard]] int Top() const { return geometry().y(); }
+    // The window's outer position: where the corner of its frame (title bar included) is.
+    [[nodiscard]] int Top() const { return y(); }
     void SetTop(int top) { move(x(), top); }
-    [[nodiscard]] int Left() const { return geometry().x(); }
+    [[nodiscard]] int Left() const { return x(); }
     void SetLeft(int left) { move(left, y()); }
 
     // The pages in order: their captions and their setups.
@@ -68,6 +67,8 @@ public:
         return *pages_.at(static_cast<std::size_t>(page));
     }
     [[nodiscard]] int CurrentPage() const;
+    // The caption of the page that holds the setup; empty when none does.
+    [[nodiscard]] QString SetupCaption(const TSetup& setup) const;
 
     [[nodiscard]] const CellMetrics& Metrics() const { return metrics_; }
     [[nodiscard]] const CurrentLimits& Limits() const { return limits_; }
@@ -96,6 +97,11 @@ public:
     void Print1Click();
     void CopyGearbox1Click(QAction* item);
     void CompareWith1Click();
+    // Compares the setup of the page in front with others in a window of its own beside this
+    // one: open pages' setups, which it follows, and setups of its own shown under their
+    // captions; up to six setups in all. The window opened, or null when no page is in front,
+    // there is nothing to compare with, or there are too many (which the error box says).
+    CompareWindow* CompareWithSetups(std::vector<CompareWindow::Column> others);
     void Memo1Click();
     void Memo1DblClick(QPoint position);
     void Memo1MouseMove(QPoint position);
@@ -115,13 +121,15 @@ public:
     void KeepVersion1Click();
 
 signals:
-    // The record of a page's setup changed: an edit was committed, the asymmetry flipped, a
-    // group copied into it. Whatever shows a setup elsewhere follows it from here.
+    // What a page shows of its setup changed: an edit was committed, the asymmetry flipped, a
+    // group copied into it, or Save renamed the page and derived its gear count again. Whatever
+    // shows a setup elsewhere follows it from here.
     void SetupChanged(const kvq::TSetup* setup);
     // A page and its setup are about to go.
     void SetupClosing(const kvq::TSetup* setup);
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -170,6 +178,9 @@ private:
     void RemoveCurrentPage();
     void SelectPage(int page);
     void OpenSetupFile(const QString& path, bool reportMissing);
+    // A file as Open reads it, with its gear count from its name and its values brought within
+    // the limits in force, captioned "NAME (file)".
+    [[nodiscard]] CompareWindow::NamedSetup ReadAsOpened(const QString& file) const;
     void RenderSheet();
     void ShowHelpText();
     // Each tab tells its file (the tip) and whether its page is changed (the mark).
@@ -201,6 +212,7 @@ private:
 
     Platform& platform_;
     CellMetrics metrics_ = kNormalMetrics;
+    bool shownBefore_ = false;
     CurrentLimits limits_;
     int hoverField_ = 0;
     int cursorField_ = 0;

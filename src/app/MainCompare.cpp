@@ -1,41 +1,62 @@
-// Compare With: the setup of the page in front beside another, an open page or a file, in a
-// window of its own that follows the pages it shows.
+// Compare With: the setup of the page in front beside others, open pages or files, in a window of
+// its own that follows the pages it shows.
 #include "app/Main.h"
 
-#include "app/CompareWindow.h"
 #include "app/CopyDlg.h"
 #include "app/LocalPath.h"
 #include "base/Utils.h"
 
 namespace kvq {
 
+QString TForm1::SetupCaption(const TSetup& setup) const {
+    for (int page = 0; page < PageCount(); ++page)
+        if (&PageSetup(page) == &setup) return PageCaption(page);
+    return {};
+}
+
+CompareWindow::NamedSetup TForm1::ReadAsOpened(const QString& file) const {
+    const std::string path = LocalPath(file);
+    const QString name = QString::fromStdString(PrintableName(FileNameOf(path)));
+    CompareWindow::NamedSetup named{name + " (file)", {}};
+    if (!LoadSetup(named.Setup, path)) throw KvqError("Failed to open " + name.toStdString());
+    Normalise(named.Setup.Record, limits_);
+    return named;
+}
+
+CompareWindow* TForm1::CompareWithSetups(std::vector<CompareWindow::Column> others) {
+    CompareWindow* window = nullptr;
+    Guard([&] {
+        const TSetup* current = CurrentSetup();
+        if (!current || others.empty()) return;
+        if (others.size() + 1 > CompareWindow::kMaxColumns)
+            throw KvqError("Compare With shows at most " +
+                           std::to_string(CompareWindow::kMaxColumns) + " setups at once");
+        std::vector<CompareWindow::Column> columns{current};
+        std::ranges::move(others, std::back_inserter(columns));
+        window = new CompareWindow(
+            std::move(columns), [this](const TSetup& setup) { return SetupCaption(setup); },
+            platform_, metrics_, this);
+        connect(this, &TForm1::SetupChanged, window, &CompareWindow::SetupChanged);
+        connect(this, &TForm1::SetupClosing, window, &CompareWindow::SetupClosing);
+        window->PlaceBesideParent();
+        window->show();
+    });
+    return window;
+}
+
 void TForm1::CompareWith1Click() {
     Guard([this] {
         EndEdit();
-        const TSetup* current = CurrentSetup();
-        if (!current) return;
-        CopyDialog->setWindowTitle("Compare With");
+        if (!CurrentSetup()) return;
+        CopyDialog->ChooseSeveral("Compare With", CurrentPage());
         if (CopyDialog->exec() != QDialog::Accepted) return;
-        const CompareWindow::Side a{PageCaption(CurrentPage()), current};
-        CompareWindow::Side b;
-        // A page is compared as it stands, unsaved changes and all; a file as it is stored.
-        std::unique_ptr<TSetup> fileSetup;
-        if (const int page = CopyDialog->SourcePage(); page >= 0) {
-            b = {PageCaption(page), &PageSetup(page)};
-        } else {
-            if (CopyDialog->SourceFile().isEmpty()) return;
-            const std::string path = LocalPath(CopyDialog->SourceFile());
-            const QString caption = QString::fromStdString(PrintableName(FileNameOf(path)));
-            fileSetup = std::make_unique<TSetup>();
-            if (!LoadSetup(*fileSetup, path))
-                throw KvqError("Failed to open " + caption.toStdString());
-            b = {caption, fileSetup.get()};
-        }
-        auto* window =
-            new CompareWindow(a, b, std::move(fileSetup), platform_, metrics_, limits_, this);
-        connect(this, &TForm1::SetupChanged, window, &CompareWindow::SetupChanged);
-        connect(this, &TForm1::SetupClosing, window, &CompareWindow::SetupClosing);
-        window->show();
+        // A page is compared as it stands, unsaved changes and all; a file as Open would show it.
+        std::vector<CompareWindow::Column> others;
+        for (const int page : CopyDialog->SourcePages()) others.emplace_back(&PageSetup(page));
+        if (others.empty())
+            for (const QString& file : CopyDialog->SourceFiles())
+                others.emplace_back(ReadAsOpened(file));
+        CompareWithSetups(std::move(others));
     });
 }
 

@@ -15,6 +15,7 @@
 #include <QUndoStack>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace kvq {
 
@@ -147,7 +148,7 @@ void TForm1::FollowCurrentPage() {
 void TForm1::FileRead(const TSetup& setup, const SetupRecord& onDisk) {
     const QString path = FromLocalPath(setup.FileName);
     RecentFiles1->Add(QFileInfo(path).absoluteFilePath());
-    DiskWatch1->Follow(&setup, path, onDisk);
+    DiskWatch1->Follow(&setup, setup.FileName, onDisk);
 }
 
 bool TForm1::MayReplace(const TSetup& setup, const QString& path) {
@@ -158,7 +159,7 @@ bool TForm1::MayReplace(const TSetup& setup, const QString& path) {
         (setup.FileName.empty() || chosen != QFileInfo(FromLocalPath(setup.FileName))))
         return platform_.Confirm(this, kApplicationTitle,
                                  FileNameShown(path) + " already exists. Replace it?");
-    if (!DiskWatch1->ChangedSinceKnown(&setup, path)) return true;
+    if (!DiskWatch1->ChangedSinceKnown(&setup, LocalPath(path))) return true;
     return platform_.Confirm(this, kApplicationTitle,
                              FileNameShown(path) +
                                  " was changed on disk since you opened it. Replace it?");
@@ -168,12 +169,13 @@ void TForm1::FileWritten(const TSetup& setup, const QString& path, const SetupRe
     UndoStack(&setup)->setClean();
     // Only a regular file is a file the page shows: a setup written to a device or a pipe is not
     // watched, nor offered again.
-    if (!QFileInfo(path).isFile()) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(LocalPath(path), error)) {
         DiskWatch1->Forget(&setup);
         return;
     }
     RecentFiles1->Add(QFileInfo(path).absoluteFilePath());
-    DiskWatch1->Follow(&setup, path, record);
+    DiskWatch1->Follow(&setup, LocalPath(path), record);
 }
 
 void TForm1::RecentFileClick(const QString& path) {
@@ -199,11 +201,15 @@ void TForm1::Reload1Click() {
         if (!LoadSetup(fresh, setup->FileName)) return;
         const SetupRecord onDisk = fresh.Record;
         Normalise(fresh.Record, limits_);
+        // A step of the page's history, whose state is the file's: Undo Reload brings the
+        // page's edits back, still to save.
+        const SetupRecord before = setup->Record;
         setup->Record = fresh.Record;
         setup->GearboxKind = fresh.GearboxKind;
+        if (setup->Record != before) RecordStep(*setup, before, "Reload", true);
+        UndoStack(setup)->setClean();
         setup->Changed = false;
-        UndoStack(setup)->clear();
-        DiskWatch1->Follow(setup, FromLocalPath(setup->FileName), onDisk);
+        DiskWatch1->Follow(setup, setup->FileName, onDisk);
         RenderSheet();
         emit SetupChanged(setup);
     });

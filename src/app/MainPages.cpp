@@ -164,9 +164,12 @@ void TForm1::ShowHelpText() {
 }
 
 void TForm1::OpenSetupFile(const QString& path, bool reportMissing) {
+    // The page keeps the absolute name: the save dialog starts in the file's own folder, and
+    // the disk watch and Recent Files know the file wherever the working folder is.
+    const std::string file = AbsolutePath(LocalPath(path));
     auto setup = std::make_unique<TSetup>();
-    if (!LoadSetup(*setup, LocalPath(path))) {
-        if (reportMissing) throw KvqError(PrintableName(LocalPath(path)) + ": file not found");
+    if (!LoadSetup(*setup, file)) {
+        if (reportMissing) throw KvqError(MessageName(file) + ": file not found");
         return;
     }
     const SetupRecord onDisk = setup->Record;
@@ -186,7 +189,7 @@ void TForm1::Open1Click() {
     Guard([this] {
         EndEdit();
         // Each file chosen on a page of its own, in the order given.
-        for (const QString& path : OpenDialog1->ExecuteMultiple())
+        for (const QString& path : OpenDialog1->ExecuteSeveral())
             Guard([&] { OpenSetupFile(path, false); });
     });
 }
@@ -196,7 +199,9 @@ std::optional<QString> TForm1::WriteSetup(const TSetup& setup) {
     const QString fileName = FromLocalPath(setup.FileName);
     const QString title = "Save " + CaptionOf(fileName) + " As";
     auto chosen = platform_.SaveFileName(this, title, kSetupFileFilter, fileName);
-    if (!chosen || !MayReplace(setup, *chosen)) return std::nullopt;
+    if (!chosen) return std::nullopt;
+    chosen = FromLocalPath(AbsolutePath(LocalPath(*chosen)));
+    if (!MayReplace(setup, *chosen)) return std::nullopt;
     WriteSetupFile(LocalPath(*chosen), copy, platform_.Files());
     FileWritten(setup, *chosen, copy);
     return chosen;
@@ -210,6 +215,7 @@ bool TForm1::SaveCurrentPage() {
         setup->Changed = false;
         TabControl1->setTabText(CurrentPage(), CaptionOf(*written));
         setup->GearboxKind = GearboxKindFromFileName(setup->FileName);
+        emit SetupChanged(setup);
     }
     return written.has_value();
 }

@@ -52,7 +52,7 @@ void TForm1::CopyGearbox1Click(QAction* item) {
     Guard([this, item] {
         const bool gearbox = item->property("Tag").toInt() == 1;
         const char* command = gearbox ? "Copy Gearbox" : "Copy Chassis";
-        CopyDialog->setWindowTitle(command);
+        CopyDialog->ChooseOne(command);
         if (CopyDialog->exec() != QDialog::Accepted || CopyDialog->SourceFile().isEmpty()) return;
         TSetup* target = CurrentSetup();
         if (!target) return;
@@ -61,7 +61,7 @@ void TForm1::CopyGearbox1Click(QAction* item) {
         const bool copied =
             gearbox ? CopyGearboxFromFile(*target, source) : CopyChassisFromFile(*target, source);
         // A source that has gone is a failure to say, not a copy to mark.
-        if (!copied) throw KvqError("Failed to open " + PrintableName(FileNameOf(source)));
+        if (!copied) throw KvqError("Failed to open " + MessageName(source));
         target->Changed = true;
         Normalise(target->Record, limits_);
         RecordStep(*target, before, command, true);

@@ -18,7 +18,7 @@ bool TOpenDialog::Execute() {
     return true;
 }
 
-QStringList TOpenDialog::ExecuteMultiple() {
+QStringList TOpenDialog::ExecuteSeveral() {
     const QStringList chosen = platform_.OpenFileNames(owner_, kSetupFileFilter, fileName_);
     if (!chosen.isEmpty()) fileName_ = chosen.back();
     return chosen;

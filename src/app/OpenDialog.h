@@ -25,7 +25,7 @@ public:
     bool Execute();
     // Shows the dialog for one file or several; the files picked, in the order given, and the
     // last of them in FileName. None when the user cancels.
-    QStringList ExecuteMultiple();
+    QStringList ExecuteSeveral();
 
 private:
     Platform& platform_;

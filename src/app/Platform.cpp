@@ -23,6 +23,12 @@ namespace kvq {
 
 FileOps& Platform::Files() { return SystemFileOps(); }
 
+QStringList Platform::OpenFileNames(QWidget* parent, const QString& filter,
+                                    const QString& initialFile) {
+    const auto chosen = OpenFileName(parent, filter, initialFile);
+    return chosen ? QStringList{*chosen} : QStringList();
+}
+
 FileLocations Platform::Locations() {
     return LocateFiles(LocalPath(QFileInfo(ProgramPath()).absolutePath()));
 }
@@ -45,7 +51,7 @@ QtPlatform::QtPlatform(QObject* parent) : Platform(parent) {
 namespace {
 
 // Shows only the descriptions, as the setup dialogs always have; the masks still filter. The
-// window asks itself before a file is replaced.
+// window asks itself before a file is replaced. The files chosen, none when the user cancels.
 QStringList RunFileDialog(QWidget* parent, QFileDialog::FileMode mode, const QString& title,
                           const QString& filter, const QString& initialFile) {
     QFileDialog dialog(parent, title);

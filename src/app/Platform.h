@@ -29,13 +29,13 @@ public:
     // the user cancels.
     virtual std::optional<QString> OpenFileName(QWidget* parent, const QString& filter,
                                                 const QString& initialFile) = 0;
-    // The open dialog for several files at once: those picked in the order given, none when the
-    // user cancels.
-    virtual QStringList OpenFileNames(QWidget* parent, const QString& filter,
-                                      const QString& initialFile) = 0;
     virtual std::optional<QString> SaveFileName(QWidget* parent, const QString& title,
                                                 const QString& filter,
                                                 const QString& initialFile) = 0;
+    // The open dialog for any number of files; none when the user cancels. Without a dialog of
+    // its own a platform offers one file through OpenFileName.
+    virtual QStringList OpenFileNames(QWidget* parent, const QString& filter,
+                                      const QString& initialFile);
     // Yes, No and Cancel with a question icon.
     virtual Answer Question(QWidget* parent, const QString& caption, const QString& text) = 0;
     // Yes and No with a question icon, No the default; true for Yes.

@@ -7,6 +7,13 @@
 
 namespace kvq {
 
+namespace {
+
+// About as many characters of a name as the menu shows.
+constexpr int kShownNameLength = 60;
+
+} // namespace
+
 TRecentFilesMenu::TRecentFilesMenu(QWidget* parent) : QMenu("Recent &Files", parent) {
     setObjectName("RecentFiles1");
     // There is no status bar to show a status tip; the path shows as the entry's tool tip.
@@ -14,10 +21,10 @@ TRecentFilesMenu::TRecentFilesMenu(QWidget* parent) : QMenu("Recent &Files", par
     Rebuild();
 }
 
-QString TRecentFilesMenu::FilesText() const { return QString::fromStdString(files_.ToText()); }
+QString TRecentFilesMenu::FilesText() const { return FromLocalPath(files_.ToText()); }
 
 void TRecentFilesMenu::SetFilesText(const QString& text) {
-    files_ = RecentFiles::FromText(text.toStdString());
+    files_ = RecentFiles::FromText(LocalPath(text));
     Rebuild();
 }
 
@@ -39,7 +46,10 @@ void TRecentFilesMenu::Rebuild() {
     }
     int number = 0;
     for (const std::string& file : files_.Files()) {
-        const QString name = QString::fromStdString(PrintableName(FileNameOf(file)));
+        // A long name is shortened in the middle, so the menu stays narrow; the tip is whole.
+        const QString name = fontMetrics().elidedText(
+            QString::fromStdString(PrintableName(FileNameOf(file))), Qt::ElideMiddle,
+            fontMetrics().averageCharWidth() * kShownNameLength);
         QAction* entry =
             addAction(QString("&%1 %2").arg(++number).arg(QString(name).replace("&", "&&")));
         const QString shown = QString::fromStdString(PrintableName(file));

@@ -17,10 +17,15 @@ SheetView::SheetView(QWidget* parent) : QWidget(parent), cursorObject_(new QObje
     // keys of a mouse user keep changing the page.
     setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::ArrowCursor);
-    setAutoFillBackground(true);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, p.color(QPalette::Base));
-    setPalette(p);
+}
+
+bool IsDarkPalette(const QPalette& palette) {
+    return palette.color(QPalette::Base).lightness() < 128;
+}
+
+QColor MarkTint(const QPalette& palette) {
+    // Light yellow under dark text, dark amber under light text: the values keep their contrast.
+    return IsDarkPalette(palette) ? QColor(100, 76, 0) : QColor(255, 217, 102);
 }
 
 void SheetView::SetMetrics(const CellMetrics& metrics) {
@@ -91,8 +96,11 @@ void SheetView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const int cw = metrics_.CharWidth;
     const int lh = metrics_.LineHeight;
+    // The palette of the moment: a theme may change while the view is shown.
+    painter.fillRect(event->rect(), palette().color(QPalette::Base));
+    const QColor tint = MarkTint(palette());
     for (const SheetCell& cell : marked_)
-        painter.fillRect(cell.Col * cw, cell.Row * lh, cell.Width * cw, lh, QColor(kMarkTint));
+        painter.fillRect(cell.Col * cw, cell.Row * lh, cell.Width * cw, lh, tint);
     painter.setFont(font());
     painter.setPen(palette().color(QPalette::Text));
     const QRect dirty = event->rect();

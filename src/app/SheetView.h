@@ -3,6 +3,7 @@
 #include "edit/FieldTable.h"
 
 #include <QColor>
+#include <QPalette>
 #include <QStringList>
 #include <QWidget>
 
@@ -12,8 +13,10 @@
 
 namespace kvq {
 
-// The background of a marked cell.
-inline constexpr QRgb kMarkTint = 0xffffd966;
+// A palette whose text is drawn on a dark ground.
+[[nodiscard]] bool IsDarkPalette(const QPalette& palette);
+// The background of a marked cell under the palette's text.
+[[nodiscard]] QColor MarkTint(const QPalette& palette);
 
 // The sheet view `Memo1`: read-only lines of fixed-pitch text on an exact character grid. The
 // glyph at row r, column c is drawn in the cell starting at (c * CharWidth, r * LineHeight), so

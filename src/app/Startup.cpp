@@ -4,13 +4,16 @@
 #include "app/Platform.h"
 #include "app/Splash.h"
 
+#include "base/System.h"
 #include "base/Utils.h"
-#include "base/Version.h"
 #include "edit/LimitsFile.h"
 #include "settings/Locations.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QWindow>
 
 #include <cerrno>
 #include <cstdio>
@@ -18,13 +21,33 @@
 
 namespace kvq {
 
+namespace {
+
+// The window system maps a window some time after show(), and what is painted before the window
+// is exposed never reaches the screen. Since the start-up wait handles no events, the splash is
+// painted once it is exposed, before anything waits. User input stays queued meanwhile.
+void ShowPainted(QWidget& window, qint64 longest) {
+    window.show();
+    QElapsedTimer waited;
+    waited.start();
+    const auto exposed = [&window] {
+        return window.windowHandle() && window.windowHandle()->isExposed();
+    };
+    while (!exposed() && waited.elapsed() < longest) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(2);
+    }
+    window.repaint();
+    // Hands the painted pixels to the window system.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+} // namespace
+
 std::unique_ptr<TForm1> StartUp(Platform& platform, qint64 startTick) {
     const qint64 deadline = startTick + kSplashMilliseconds;
     auto splash = std::make_unique<TSplashForm>();
-    splash->show();
-    splash->repaint();
-    // Lets the window system map and paint the splash; no user input is handled yet.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    ShowPainted(*splash, kSplashMilliseconds);
     QCoreApplication::setApplicationName(kApplicationTitle);
 
     auto form = std::make_unique<TForm1>(platform);
@@ -64,9 +87,11 @@ The program's files lie beside it, in the folder that holds it. A copy whose
 folder the user cannot write, such as an installed one, also uses the user's
 folder $XDG_CONFIG_HOME/kvqsetup (~/.config/kvqsetup without XDG_CONFIG_HOME).
   Help.txt       the text shown while no setup is open, beside the program
-  %4   settings: window position, last file opened, KVQ Default; read
-                 from the user's folder when it is there, else from beside
-                 the program, and written to the user's folder
+  %4   settings: window position, last file opened, Recent Files,
+                 KVQ Default; read from the user's folder when it is there,
+                 else from beside the program; written beside the program,
+                 or to the user's folder when the program's folder is not
+                 writable, when the window closes
   %5   limits file (field,min,max,step a line): the one beside the
                  program, else the user's
   *.kvq          vocabularies for setup text: those beside the program, then
@@ -111,7 +136,8 @@ int RunWithoutWindow(const CommandLine& commandLine) {
     switch (commandLine.Do) {
     case CommandLine::Action::Help: return PrintOut(HelpText());
     case CommandLine::Action::Version:
-        return PrintOut(QString("%1 %2\n").arg(kProgramName, kVersionText));
+        return PrintOut(
+            QString("%1 %2\n").arg(kProgramName, QString::fromStdString(sys::ProgramVersion())));
     default:
         std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", kProgramName,
                      PrintableName(commandLine.Error.toStdString()).c_str(), kProgramName);

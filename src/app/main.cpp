@@ -1,10 +1,12 @@
 // kvqsetup: the setup viewer and editor.
 
 #include "app/Main.h"
+#include "app/EndingSignals.h"
 #include "app/Platform.h"
 #include "app/Startup.h"
 
 #include <QApplication>
+#include <QSessionManager>
 
 #include <clocale>
 
@@ -20,6 +22,13 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
     kvq::QtPlatform platform;
     auto form = kvq::StartUp(platform, startTick);
+    kvq::EndOnSignalsFromTheEventLoop(&app);
+    // A log-out asks about the changed pages as closing the window does; Cancel stays logged in.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, form.get(),
+                     [&form](QSessionManager& manager) {
+                         if (manager.allowsInteraction() && !form->close()) manager.cancel();
+                         manager.release();
+                     });
     form->show();
     form->OpenFiles(commandLine.Files);
     return app.exec();

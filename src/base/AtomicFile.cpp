@@ -1,49 +1,33 @@
 #include "base/AtomicFile.h"
 
+#include "base/System.h"
 #include "base/Utils.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <climits>
-#include <csignal>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <list>
 #include <optional>
-#include <pthread.h>
 #include <random>
 #include <set>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
 namespace kvq {
 
 FileDescriptor::~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) sys::CloseFile(fd_);
 }
 
 FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
     if (this != &other) {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0) sys::CloseFile(fd_);
         fd_ = other.fd_;
         other.fd_ = -1;
     }
     return *this;
 }
-
-int FileOps::CreateNew(int folder, const char* name) {
-    return ::openat(folder, name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-}
-long FileOps::Write(int fd, const void* data, std::size_t size) { return ::write(fd, data, size); }
-int FileOps::Fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
-int FileOps::Fsync(int fd) { return ::fsync(fd); }
-int FileOps::Close(int fd) { return ::close(fd); }
-int FileOps::Rename(int folder, const char* from, const char* to) {
-    return ::renameat(folder, from, folder, to);
-}
-int FileOps::SyncFolder(int folder) { return ::syncfs(folder); }
 
 FileOps& SystemFileOps() {
     static FileOps ops;
@@ -53,7 +37,7 @@ FileOps& SystemFileOps() {
 namespace {
 
 std::string CannotWrite(std::string_view path, int error) {
-    return "Cannot write " + PrintableName(FileNameOf(path)) + ": " + std::strerror(error);
+    return "Cannot write " + MessageName(path) + ": " + std::strerror(error);
 }
 
 [[noreturn]] void Fail(std::string_view path, int error) {
@@ -62,8 +46,6 @@ std::string CannotWrite(std::string_view path, int error) {
 
 // ---------------------------------------------------------------------------------------------
 // Temporary files not yet in place, for the handler of the signals that end the program.
-
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 struct PendingFile {
     int folder;
@@ -74,28 +56,17 @@ struct PendingFile {
 // changed; the handler only reads it.
 std::list<PendingFile> pendingFiles;
 
-void RemovePendingFilesAndEnd(int signal) {
-    for (const PendingFile& file : pendingFiles) ::unlinkat(file.folder, file.name.c_str(), 0);
-    // Ends the process by the same signal once the handler returns.
-    ::signal(signal, SIG_DFL);
-    ::raise(signal);
+void RemovePendingFiles() {
+    for (const PendingFile& file : pendingFiles) sys::RemoveIn(file.folder, file.name.c_str());
 }
 
 // Holds the ending signals back for as long as it lives.
 class SignalsHeld {
 public:
-    SignalsHeld() {
-        sigset_t set;
-        ::sigemptyset(&set);
-        for (const int signal : kEndingSignals) ::sigaddset(&set, signal);
-        ::pthread_sigmask(SIG_BLOCK, &set, &old_);
-    }
-    ~SignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &old_, nullptr); }
+    SignalsHeld() { sys::HoldEndingSignals(); }
+    ~SignalsHeld() { sys::ReleaseEndingSignals(); }
     SignalsHeld(const SignalsHeld&) = delete;
     SignalsHeld& operator=(const SignalsHeld&) = delete;
-
-private:
-    sigset_t old_{};
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -116,52 +87,40 @@ int WriteAll(int fd, std::span<const std::uint8_t> data, FileOps& ops) {
 // The file a write to path really replaces: the target of a symbolic link, else path itself.
 std::string ResolveTarget(const std::string& path) {
     std::error_code ec;
-    if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec))) {
-        const auto target = std::filesystem::weakly_canonical(path, ec);
-        if (!ec) return target.string();
+    const std::filesystem::path native = sys::NativePath(path);
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(native, ec))) {
+        const auto target = std::filesystem::weakly_canonical(native, ec);
+        if (!ec) return sys::PathText(target);
     }
     return path;
-}
-
-// The mode a newly created file gets: read and write for all, less the process's umask.
-mode_t DefaultMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
 }
 
 // What a write to path finds there.
 struct Target {
     bool inPlace = false; // a device, pipe or socket: written as it is
     std::string file;     // the file replaced, symbolic links followed
-    std::optional<struct stat> existing;
+    std::optional<sys::FileStatus> existing;
 };
 
 Target Examine(const std::string& path) {
     Target target{false, ResolveTarget(path), std::nullopt};
-    struct stat info {};
-    if (::stat(target.file.c_str(), &info) != 0) {
-        if (errno != ENOENT) Fail(path, errno);
-        return target;
+    sys::FileStatus status;
+    if (const int error = sys::StatusOf(target.file, status)) Fail(path, error);
+    if (status.kind == sys::FileKind::Missing) return target;
+    if (status.kind == sys::FileKind::Folder) Fail(path, EISDIR);
+    target.inPlace = status.kind != sys::FileKind::Regular;
+    // As an editor, refuse a file the user may not write; root may.
+    if (!target.inPlace) {
+        if (const int error = sys::CheckWritable(target.file)) Fail(path, error);
     }
-    if (S_ISDIR(info.st_mode)) Fail(path, EISDIR);
-    target.inPlace = !S_ISREG(info.st_mode);
-    // As an editor, refuse a file the user may not write; root may, and a read-only file
-    // system says so here.
-    if (!target.inPlace && ::faccessat(AT_FDCWD, target.file.c_str(), W_OK, AT_EACCESS) != 0)
-        Fail(path, errno);
-    target.existing = info;
+    target.existing = status;
     return target;
 }
 
 void WriteInPlace(const std::string& path, std::span<const std::uint8_t> data, FileOps& ops,
                   Waiting waiting) {
-    // Without waiting, a pipe nobody reads fails at once (ENXIO) instead of stopping the program.
-    const bool wait = waiting == Waiting::Allowed;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | (wait ? 0 : O_NONBLOCK));
+    const int fd = sys::OpenForWriting(path, waiting == Waiting::Allowed);
     if (fd < 0) Fail(path, errno);
-    // Once a reader is there, the data waits for it to take them.
-    if (!wait) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     int error = WriteAll(fd, data, ops);
     if (ops.Close(fd) != 0 && error == 0) error = errno;
     if (error != 0) Fail(path, error);
@@ -170,9 +129,8 @@ void WriteInPlace(const std::string& path, std::span<const std::uint8_t> data, F
 // The beginning of a temporary name beside the target: ".NAME.", NAME cut at a character's start
 // where needed, so that with six more characters it is no longer than the folder allows a name.
 std::string TempPrefix(int folder, std::string_view name) {
-    long maxName = ::fpathconf(folder, _PC_NAME_MAX);
-    if (maxName < 0) maxName = NAME_MAX;
-    std::size_t keep = std::min(name.size(), static_cast<std::size_t>(std::max(maxName - 8, 0L)));
+    const std::size_t maxName = sys::MaxNameLength(folder);
+    std::size_t keep = std::min(name.size(), maxName > 8 ? maxName - 8 : 0);
     const auto continuesCharacter = [&](std::size_t i) {
         return (static_cast<unsigned char>(name[i]) & 0xC0) == 0x80;
     };
@@ -198,9 +156,9 @@ class TempFile {
 public:
     // Creates an empty temporary file beside the target; throws KvqError naming path.
     TempFile(std::string path, const std::string& target, FileOps& ops) : path_(std::move(path)) {
-        const auto slash = target.rfind('/');
+        const auto slash = target.find_last_of(sys::FolderSeparators());
         const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-        folder_ = FileDescriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        folder_ = FileDescriptor(sys::OpenFolder(folder));
         if (folder_.get() < 0) Fail(path_, errno);
         targetName_ = FileNameOf(target);
         const std::string prefix = TempPrefix(folder_.get(), targetName_);
@@ -255,10 +213,10 @@ public:
 
 private:
     void Discard() {
-        if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+        if (fd_ >= 0) sys::CloseFile(std::exchange(fd_, -1));
         if (!pending_) return;
         const SignalsHeld held;
-        ::unlinkat(Folder(), (*pending_)->name.c_str(), 0);
+        sys::RemoveIn(Folder(), (*pending_)->name.c_str());
         pendingFiles.erase(*pending_);
         pending_.reset();
     }
@@ -278,16 +236,12 @@ TempFile WriteTemp(const std::string& path, const Target& target,
                    std::span<const std::uint8_t> data, FileOps& ops, bool flush) {
     TempFile temp(path, target.file, ops);
     const int fd = temp.Fd();
-    mode_t mode = DefaultMode();
+    unsigned mode = sys::NewFileMode();
     if (target.existing) {
-        // Only root may give a file away; a user may still give it one of their groups.
-        if (::fchown(fd, target.existing->st_uid, target.existing->st_gid) != 0 &&
-            ::fchown(fd, static_cast<uid_t>(-1), target.existing->st_gid) != 0) {
-            // Neither is allowed: the new file is the writer's, as with any editor.
-        }
-        mode = target.existing->st_mode & 07777;
+        sys::TakeOwnership(fd, *target.existing);
+        mode = target.existing->mode;
     }
-    int error = ops.Fchmod(fd, mode) == 0 ? 0 : errno;
+    int error = ops.Fchmod(fd, static_cast<mode_t>(mode)) == 0 ? 0 : errno;
     if (error == 0) error = WriteAll(fd, data, ops);
     if (error == 0 && flush && ops.Fsync(fd) != 0) error = errno;
     const int closeError = temp.Close(ops);
@@ -305,17 +259,7 @@ void WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
     WriteTemp(path, target, data, ops, true).PutInPlace(ops);
 }
 
-void RemoveTemporaryFilesOnSignals() {
-    struct sigaction action {};
-    action.sa_handler = &RemovePendingFilesAndEnd;
-    ::sigemptyset(&action.sa_mask);
-    for (const int signal : kEndingSignals) ::sigaddset(&action.sa_mask, signal);
-    for (const int signal : kEndingSignals) {
-        struct sigaction old {};
-        ::sigaction(signal, nullptr, &old);
-        if (old.sa_handler != SIG_IGN) ::sigaction(signal, &action, nullptr);
-    }
-}
+void RemoveTemporaryFilesOnSignals() { sys::OnEndingSignals(&RemovePendingFiles); }
 
 AtomicBatch::AtomicBatch(FileOps& ops, Waiting waiting) : ops_(ops), waiting_(waiting) {}
 
@@ -336,10 +280,11 @@ std::vector<std::string> AtomicBatch::Commit() {
 void AtomicBatch::PutStagedInPlace() {
     std::vector<TempFile> staged = std::exchange(staged_, {});
     // One flush of each file system holding a staged file stands for a flush of every file.
-    std::set<dev_t> flushed;
+    std::set<std::uint64_t> flushed;
     for (const TempFile& file : staged) {
-        struct stat folder {};
-        if (::fstat(file.Folder(), &folder) == 0 && !flushed.insert(folder.st_dev).second) continue;
+        sys::FileStatus folder;
+        if (sys::StatusOf(file.Folder(), folder) == 0 && !flushed.insert(folder.device).second)
+            continue;
         if (ops_.SyncFolder(file.Folder()) == 0) continue;
         const int error = errno;
         for (const TempFile& failed : staged)

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <stdexcept>
 #include <system_error>
 
@@ -25,6 +26,9 @@ void AppendPadded(std::string& out, std::string_view piece, int width) {
     out.append(piece);
 }
 
+// A NaN is "nan" whatever its sign bit, as the texts of the other numbers are "inf" and "-inf".
+constexpr const char* kNotANumber = "nan";
+
 std::string IntegerText(std::int64_t value) {
     std::array<char, 24> buf{};
     auto [end, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), value);
@@ -34,6 +38,7 @@ std::string IntegerText(std::int64_t value) {
 } // namespace
 
 std::string FormatFixed(double value, int decimals) {
+    if (std::isnan(value)) return kNotANumber;
     // Fixed notation of a double needs at most 309 integer digits plus the decimals.
     std::array<char, 400> buf{};
     auto [end, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), value,
@@ -43,13 +48,19 @@ std::string FormatFixed(double value, int decimals) {
 }
 
 std::string FormatShortest(float value) {
+    if (std::isnan(value)) return kNotANumber;
     std::array<char, 64> buf{};
     auto [end, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), value);
     return std::string(buf.data(), end);
 }
 
 std::string Format(std::string_view format, std::initializer_list<FormatArg> args) {
-    std::string out;
+    return FormatWithValues(format, args).Text;
+}
+
+FormattedText FormatWithValues(std::string_view format, std::initializer_list<FormatArg> args) {
+    FormattedText formatted;
+    std::string& out = formatted.Text;
     out.reserve(format.size() + 16);
     auto arg = args.begin();
     std::size_t pos = 0;
@@ -76,6 +87,7 @@ std::string Format(std::string_view format, std::initializer_list<FormatArg> arg
         if (arg == args.end()) throw std::logic_error("Format: too few arguments");
         const auto& value = arg->Value();
         ++arg;
+        const std::size_t start = out.size();
         switch (conversion) {
         case 'd':
             if (!std::holds_alternative<std::int64_t>(value))
@@ -95,9 +107,10 @@ std::string Format(std::string_view format, std::initializer_list<FormatArg> arg
             break;
         default: throw std::logic_error("Format: unknown conversion");
         }
+        formatted.Values.push_back({start, out.size() - start});
     }
     if (arg != args.end()) throw std::logic_error("Format: too many arguments");
-    return out;
+    return formatted;
 }
 
 std::optional<std::int32_t> ParseInteger(std::string_view text) {

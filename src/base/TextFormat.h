@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace kvq {
 
@@ -30,6 +31,19 @@ private:
 // a value wider than W widens the text. An argument that does not fit its conversion is a
 // programming error: std::logic_error.
 [[nodiscard]] std::string Format(std::string_view format, std::initializer_list<FormatArg> args);
+
+// Text formatted as Format formats it, with where each conversion's characters stand in it
+// (padding included), in the order of the arguments.
+struct FormattedText {
+    struct Span {
+        std::size_t Start;
+        std::size_t Length;
+    };
+    std::string Text;
+    std::vector<Span> Values;
+};
+[[nodiscard]] FormattedText FormatWithValues(std::string_view format,
+                                             std::initializer_list<FormatArg> args);
 
 // Fixed-point text with the given number of decimals: FormatFixed(2.5, 2) is "2.50".
 [[nodiscard]] std::string FormatFixed(double value, int decimals);

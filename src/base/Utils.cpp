@@ -1,5 +1,6 @@
 #include "base/Utils.h"
 
+#include "base/System.h"
 #include "base/TextFormat.h"
 #include "base/Version.h"
 
@@ -41,9 +42,9 @@ std::string ErrorBoxText(std::string_view message) {
 std::vector<std::string> ReadTextLines(const std::string& path) {
     // A pipe of that name would keep the program waiting for a writer.
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
+    if (!std::filesystem::is_regular_file(sys::NativePath(path), ec))
         throw KvqError("Cannot open file " + PrintableName(path));
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(sys::NativePath(path), std::ios::binary);
     std::vector<std::string> lines;
     std::string line;
     while (in && std::getline(in, line)) {
@@ -184,8 +185,32 @@ std::string FileNameFromUtf16(std::u16string_view name) {
 }
 
 std::string_view FileNameOf(std::string_view path) {
-    const auto slash = path.rfind('/');
+    const auto slash = path.find_last_of(sys::FolderSeparators());
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+namespace {
+MessageNames messageNames = MessageNames::FileName;
+} // namespace
+
+void NameFilesInMessages(MessageNames names) { messageNames = names; }
+
+std::string MessageName(std::string_view path) {
+    return PrintableName(messageNames == MessageNames::FileName ? FileNameOf(path) : path);
+}
+
+std::string AbsolutePath(std::string_view path) {
+    namespace fs = std::filesystem;
+    const fs::path given(path);
+    std::error_code ignored;
+    const fs::path whole = given.is_absolute() ? given : fs::current_path(ignored) / given;
+    fs::path result = whole.root_path();
+    for (const fs::path& step : whole.relative_path())
+        if (!step.empty() && step != ".") result /= step;
+    // A name that ended in a separator keeps it: it names a folder.
+    std::string text = result.string();
+    if (!path.empty() && path.back() == '/' && text.back() != '/') text += '/';
+    return text;
 }
 
 namespace {

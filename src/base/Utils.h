@@ -32,6 +32,11 @@ public:
     return value;
 }
 
+// The ASCII letter in lower case; every other byte as it is, whatever the locale.
+[[nodiscard]] constexpr char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // A double in single precision; beyond the range of a float it becomes an infinity of its sign.
 [[nodiscard]] float ToSingle(double value);
 
@@ -64,6 +69,18 @@ inline constexpr const char* kCopyrightNotice = "(C) 2026 KVQ Setup authors";
 
 // The file name without its folder: "car.br3" for "/home/me/car.br3".
 [[nodiscard]] std::string_view FileNameOf(std::string_view path);
+
+// How messages name a file. The window names it without its folder ("car.br3: Invalid file
+// type"); the companion names it by the path as typed, as Unix tools do, so that a script's user
+// sees which folder failed. Each front end chooses once, as it starts.
+enum class MessageNames { FileName, PathAsGiven };
+void NameFilesInMessages(MessageNames names);
+// The path as messages name it, its control characters escaped.
+[[nodiscard]] std::string MessageName(std::string_view path);
+
+// The path made absolute against the working folder, without resolving links; "." steps and
+// doubled separators are dropped, ".." steps kept (behind a link they lead elsewhere).
+[[nodiscard]] std::string AbsolutePath(std::string_view path);
 
 // The path with the extension of its file name replaced, or added when it has none:
 // ReplaceExtension("/opt/kvq/kvqsetup", ".lmt") is "/opt/kvq/kvqsetup.lmt".

@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include "base/System.h"
 #include "base/Utils.h"
 #include "edit/LimitsFile.h"
 
@@ -22,7 +23,8 @@ std::optional<std::string> Options::Value(std::string_view option) const {
 
 Options ParseOptions(const std::vector<std::string>& args,
                      std::initializer_list<std::string_view> valueOptions,
-                     std::initializer_list<std::string_view> flags) {
+                     std::initializer_list<std::string_view> flags,
+                     std::initializer_list<std::string_view> repeatable) {
     auto contains = [](std::initializer_list<std::string_view> list, std::string_view name) {
         return std::find(list.begin(), list.end(), name) != list.end();
     };
@@ -34,8 +36,12 @@ Options ParseOptions(const std::vector<std::string>& args,
             options.Positional.push_back(arg);
         } else if (arg == "--") {
             optionsEnded = true;
-        } else if (contains(valueOptions, arg)) {
+        } else if (contains(valueOptions, arg) || contains(repeatable, arg)) {
             if (i + 1 >= args.size()) throw UsageError("option " + arg + " needs a value");
+            if (contains(repeatable, arg)) {
+                options.Repeated[arg].push_back(args[++i]);
+                continue;
+            }
             if (options.Values.contains(arg)) throw UsageError("option " + arg + " given twice");
             options.Values[arg] = args[++i];
         } else if (contains(flags, arg)) {
@@ -53,7 +59,7 @@ CurrentLimits LimitsFromOptions(const Options& options) {
         auto content = ReadLimitsFile(*path);
         if (!content) {
             std::error_code ec;
-            const bool exists = std::filesystem::exists(*path, ec);
+            const bool exists = std::filesystem::exists(sys::NativePath(*path), ec);
             throw UsageError(std::string(exists ? "limits file is not a regular file: "
                                                 : "limits file not found: ") +
                              *path);
@@ -78,7 +84,8 @@ void WriteOutput(const std::string& output, const SetupRecord& record) {
 
 TSetup LoadSetupOrThrow(const std::string& path) {
     TSetup setup;
-    if (!LoadSetup(setup, path, Waiting::Allowed)) throw KvqError(path + ": file not found");
+    if (!LoadSetup(setup, path, Waiting::Allowed))
+        throw KvqError(MessageName(path) + ": file not found");
     return setup;
 }
 

@@ -38,15 +38,18 @@ struct Options {
     std::vector<std::string> Positional;
     std::map<std::string, std::string, std::less<>> Values;
     std::set<std::string, std::less<>> Flags;
+    std::map<std::string, std::vector<std::string>, std::less<>> Repeated; // in the order given
 
     [[nodiscard]] bool Has(std::string_view flag) const { return Flags.contains(flag); }
     [[nodiscard]] std::optional<std::string> Value(std::string_view option) const;
 };
 
-// Throws UsageError for an unknown option or an option without its value.
+// Throws UsageError for an unknown option, an option without its value or one of valueOptions
+// given twice; repeatable options may be given any number of times.
 [[nodiscard]] Options ParseOptions(const std::vector<std::string>& args,
                                    std::initializer_list<std::string_view> valueOptions,
-                                   std::initializer_list<std::string_view> flags);
+                                   std::initializer_list<std::string_view> flags,
+                                   std::initializer_list<std::string_view> repeatable = {});
 
 // The limits in force for a command: the built-in ones, or those of the file named by --limits.
 // A --limits file that does not exist or is no regular file is a usage error; one that cannot be

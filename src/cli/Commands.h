@@ -15,5 +15,6 @@ int RunDump(const std::vector<std::string>& args);
 int RunDiff(const std::vector<std::string>& args);
 int RunGears(const std::vector<std::string>& args);
 int RunSet(const std::vector<std::string>& args);
+int RunList(const std::vector<std::string>& args);
 
 } // namespace kvq::cli

@@ -1,3 +1,4 @@
+#include "base/System.h"
 #include "base/Utils.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
@@ -18,14 +19,15 @@ std::string ReadImportText(const std::string& path) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(nullptr, &std::fclose);
     std::FILE* in = stdin;
     if (path != "-") {
-        file.reset(std::fopen(path.c_str(), "rb"));
-        if (!file && errno == ENOENT) throw KvqError(path + ": file not found");
-        if (!file) throw KvqError("Cannot read " + path + ": " + std::strerror(errno));
+        file.reset(sys::OpenStream(path, "rb"));
+        if (!file && errno == ENOENT) throw KvqError(MessageName(path) + ": file not found");
+        if (!file) throw KvqError("Cannot read " + MessageName(path) + ": " + std::strerror(errno));
         in = file.get();
     }
     std::string text(kImportTextLimit, '\0');
     text.resize(std::fread(text.data(), 1, text.size(), in));
-    if (std::ferror(in)) throw KvqError("Cannot read " + path + ": " + std::strerror(errno));
+    if (std::ferror(in))
+        throw KvqError("Cannot read " + MessageName(path) + ": " + std::strerror(errno));
     return text;
 }
 
@@ -37,7 +39,8 @@ int RunCopyGroup(const std::vector<std::string>& args,
     const CurrentLimits limits = LimitsFromOptions(options);
     const std::string& source = options.Positional[0];
     TSetup target = LoadSetupOrThrow(options.Positional[1]);
-    if (!copyGroup(target, source, Waiting::Allowed)) throw KvqError(source + ": file not found");
+    if (!copyGroup(target, source, Waiting::Allowed))
+        throw KvqError(MessageName(source) + ": file not found");
     Normalise(target.Record, limits);
     WriteOutput(output, target.Record);
     return kOk;

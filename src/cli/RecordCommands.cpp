@@ -4,11 +4,10 @@
 #include "base/Utils.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
+#include "cli/Json.h"
 #include "edit/FieldEdit.h"
 #include "setup/Comparison.h"
 #include "setup/FieldText.h"
-
-#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -20,8 +19,6 @@
 namespace kvq::cli {
 
 namespace {
-
-using Json = nlohmann::ordered_json;
 
 constexpr int kFilesDiffer = 1;
 
@@ -62,14 +59,11 @@ std::string DumpText(const TSetup& setup, const CurrentLimits& limits) {
 }
 
 Json DumpJson(const std::string& path, const TSetup& setup, const CurrentLimits& limits) {
-    Json fields = Json::object();
-    for (const LayoutEntry& entry : RecordLayout())
-        fields[std::string(entry.name)] = ValueJson(setup.Record, entry);
     return {
         {"file", path},
         {"gearboxKind", setup.GearboxKind},
         {"normalised", NormaliseChangesNothing(setup.Record, limits)},
-        {"fields", std::move(fields)},
+        {"fields", RecordFieldsJson(setup.Record)},
     };
 }
 
@@ -120,8 +114,7 @@ int PrintEachSetup(const Options& options, const std::function<std::string(const
     const bool headers = !asJson && options.Positional.size() > 1;
     return ForEachSetup(options.Positional, [&](const std::string& path, TSetup& setup) {
         if (asJson) {
-            // File names need not be UTF-8; JSON text must be.
-            PrintOut(json(path, setup).dump(-1, ' ', false, Json::error_handler_t::replace) + "\n");
+            PrintOut(JsonLine(json(path, setup)));
         } else {
             if (headers) PrintOut("==> " + path + " <==\n");
             PrintOut(text(setup));
@@ -130,6 +123,17 @@ int PrintEachSetup(const Options& options, const std::function<std::string(const
 }
 
 } // namespace
+
+Json RecordFieldsJson(const SetupRecord& record) {
+    Json fields = Json::object();
+    for (const LayoutEntry& entry : RecordLayout())
+        fields[std::string(entry.name)] = ValueJson(record, entry);
+    return fields;
+}
+
+std::string JsonLine(const Json& object) {
+    return object.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+}
 
 int RunDump(const std::vector<std::string>& args) {
     const Options options = ParseOptions(args, {"--limits"}, {"--json"});
@@ -149,11 +153,17 @@ int RunGears(const std::vector<std::string>& args) {
 }
 
 int RunDiff(const std::vector<std::string>& args) {
-    const Options options = ParseOptions(args, {}, {});
+    const Options options = ParseOptions(args, {"--limits"}, {"--normalised"});
     if (options.Positional.size() != 2) throw UsageError("give two setup files");
-    const std::optional<TSetup> a = TryLoadSetup(options.Positional[0]);
-    const std::optional<TSetup> b = TryLoadSetup(options.Positional[1]);
+    const bool normalised = options.Has("--normalised");
+    if (options.Value("--limits") && !normalised) throw UsageError("--limits needs --normalised");
+    const CurrentLimits limits = LimitsFromOptions(options);
+    std::optional<TSetup> a = TryLoadSetup(options.Positional[0]);
+    std::optional<TSetup> b = TryLoadSetup(options.Positional[1]);
     if (!a || !b) return kDiffTrouble;
+    // As the window shows them once opened.
+    if (normalised)
+        for (TSetup* setup : {&*a, &*b}) Normalise(setup->Record, limits);
     std::string out;
     for (const FieldDifference& difference : CompareRecords(a->Record, b->Record))
         out.append(DifferenceLine(difference)).push_back('\n');

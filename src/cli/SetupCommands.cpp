@@ -1,4 +1,5 @@
 #include "base/AtomicFile.h"
+#include "base/System.h"
 #include "base/Utils.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
@@ -30,7 +31,8 @@ namespace {
 int NormaliseIntoFolder(const Options& options, const std::string& folder) {
     if (options.Value("-o")) throw UsageError("give -o OUT or -d DIR, not both");
     if (options.Positional.empty()) throw UsageError("no setup file given");
-    if (!std::filesystem::is_directory(folder)) throw UsageError("no folder " + folder);
+    if (!std::filesystem::is_directory(sys::NativePath(folder)))
+        throw UsageError("no folder " + folder);
     std::set<std::string_view> names;
     for (const std::string& path : options.Positional)
         if (!names.insert(FileNameOf(path)).second)
@@ -40,7 +42,7 @@ int NormaliseIntoFolder(const Options& options, const std::string& folder) {
     AtomicBatch batch(SystemFileOps(), Waiting::Allowed);
     int status = ForEachSetup(options.Positional, [&](const std::string& path, TSetup& setup) {
         Normalise(setup.Record, limits);
-        batch.Stage((std::filesystem::path(folder) / FileNameOf(path)).string(),
+        batch.Stage(sys::PathText(sys::NativePath(folder) / sys::NativePath(FileNameOf(path))),
                     setup.Record.ToBytes());
     });
     for (const std::string& failure : batch.Commit()) {

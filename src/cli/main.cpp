@@ -1,15 +1,13 @@
 // kvqsetup-cli: the setup core for scripts and batch work.
 
 #include "base/AtomicFile.h"
+#include "base/System.h"
 #include "base/Utils.h"
-#include "base/Version.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
 
 #include <array>
-#include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <string>
 #include <vector>
 
@@ -36,8 +34,9 @@ constexpr std::array kCommands = {
             "print every field of each FILE as stored (--json: one JSON object a line), its gear\n"
             "      count and whether bringing it within the limits would change it",
             &RunDump},
-    Command{"diff", "A B",
+    Command{"diff", "[--normalised [--limits LMT]] A B",
             "print the fields in which the setups A and B differ, one a line: LABEL: A -> B;\n"
+            "      as stored, or with --normalised as opening them would bring them;\n"
             "      exit 0 when none differ, 1 when some do, 2 on trouble",
             &RunDiff, kDiffTrouble},
     Command{
@@ -50,6 +49,16 @@ constexpr std::array kCommands = {
             "      limits, partner side too while SymmetricFlag is 1; a value clamped is told\n"
             "      unless --quiet); --fields lists the FIELDs",
             &RunSet},
+    Command{"list",
+            "[--limits LMT] [--where EXPR]... [--sort KEY[,KEY]...] [--json | --csv] "
+            "[--duplicates] DIR...",
+            "list every setup under the folders DIR, one a line: path, track, make, gears, fuel,\n"
+            "      steering ratio, brake bias, diff ratio and top gear as the sheet prints them;\n"
+            "      files that are no setup are named on standard error. EXPR: words found in the\n"
+            "      path, track or make, \"dup\", KEY<VALUE, KEY<=, KEY>, KEY>=, KEY=, KEY!=; KEY:\n"
+            "      path, track, make, gears, size, modified, TopGearRatio or a field dump prints\n"
+            "      (-KEY sorts down); --duplicates lists identical records together",
+            &RunList},
 };
 
 const Command* FindCommand(std::string_view name) {
@@ -89,7 +98,7 @@ int RunWithoutCommand(const std::vector<std::string>& all) {
         return kOk;
     }
     if (all.front() == "--version") {
-        PrintOut(std::string("kvqsetup-cli ") + kVersionText + "\n");
+        PrintOut("kvqsetup-cli " + sys::ProgramVersion() + "\n");
         return kOk;
     }
     PrintError("kvqsetup-cli: unknown command " + all.front());
@@ -119,18 +128,11 @@ int RunCommand(const Command& command, const std::vector<std::string>& args) {
     }
 }
 
-// A closed standard stream gets /dev/null, open the wrong way round: files the program opens
-// cannot take its number, and using it still fails (output: "Bad file descriptor"), as it should.
-void OpenClosedStandardStreams() {
-    for (int fd = 0; fd <= 2; ++fd)
-        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF)
-            ::open("/dev/null", fd == 0 ? O_WRONLY : O_RDONLY);
-}
-
 int Main(int argc, char** argv) {
-    OpenClosedStandardStreams();
+    sys::PrepareStandardStreams();
+    NameFilesInMessages(MessageNames::PathAsGiven);
     RemoveTemporaryFilesOnSignals();
-    const std::vector<std::string> all(argv + 1, argv + argc);
+    const std::vector<std::string> all = sys::CommandLineArguments(argc, argv);
     const Command* command = all.empty() ? nullptr : FindCommand(all.front());
     try {
         const int status =

@@ -185,25 +185,6 @@ int MoveFieldCursor(int from, FieldMove move, int gearboxKind, const CurrentLimi
     return best;
 }
 
-std::vector<SheetCell> CellsShowing(const LayoutEntry& entry, int gearboxKind,
-                                    const LimitTables& tables) {
-    auto holds = [&](int slot) {
-        return entry.width == 4 && entry.offset == static_cast<std::size_t>(slot - 1) * 4;
-    };
-    std::vector<SheetCell> cells;
-    for (int field = 1; field <= kFieldCount; ++field) {
-        // The pair's cell spans both angles, which fields 44 and 45 show one by one.
-        if (field == kRampPairField || !FieldShown(field, gearboxKind)) continue;
-        const bool shows = VisitField(
-            field, tables,
-            Overloaded{[&](const ListLimit& r) { return holds(r.ValueSlot) || holds(r.IndexSlot); },
-                       [&](ToggleRow) { return entry.offset == SymmetricFlagOffset; },
-                       [&](const auto& r) { return holds(r.Slot); }});
-        if (shows) cells.push_back(CellOfField(field, tables));
-    }
-    return cells;
-}
-
 void Normalise(SetupRecord& record, const CurrentLimits& limits) {
     for (int field = 1; field <= kFieldCount; ++field) {
         VisitField(

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "setup/SetupRecord.h"
+#include "setup/Sheet.h"
 
 #include <array>
 #include <cstdint>
@@ -45,12 +46,6 @@ struct ListLimit {
     std::int32_t MinIndex, MaxIndex;
     std::int32_t ValueSlot, IndexSlot;
     friend bool operator==(const ListLimit&, const ListLimit&) = default;
-};
-
-// Where a value stands on the sheet: line, first column and printed width.
-struct SheetCell {
-    std::int32_t Row, Col, Width;
-    friend bool operator==(const SheetCell&, const SheetCell&) = default;
 };
 
 inline constexpr int kFieldCount = 45;
@@ -164,13 +159,6 @@ inline constexpr CellMetrics kLargeMetrics{17, 32, 9, 3};
 enum class FieldMove : std::uint8_t { Up, Down, Left, Right, First, Last };
 [[nodiscard]] int MoveFieldCursor(int from, FieldMove move, int gearboxKind,
                                   const CurrentLimits& limits);
-
-// The cells in which a sheet of that gearbox kind shows the record field: the cell of each value
-// that holds it. A gear's or the differential's ratio and index show in its ratio's cell, each
-// ramp angle in its own two characters, SymmetricFlag in the asymmetry letter; fields the sheet
-// does not show, and gears it leaves out, have none.
-[[nodiscard]] std::vector<SheetCell> CellsShowing(const LayoutEntry& entry, int gearboxKind,
-                                                  const LimitTables& tables);
 
 // Brings every editable value of the record within the limits in force and derives the gear and
 // differential ratios from their indices. The asymmetry flag and every other byte stay.

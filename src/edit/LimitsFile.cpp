@@ -1,6 +1,7 @@
 #include "edit/LimitsFile.h"
 
 #include "base/EntryLines.h"
+#include "base/System.h"
 #include "base/TextFormat.h"
 #include "base/Utils.h"
 
@@ -9,7 +10,6 @@
 #include <cstring>
 #include <initializer_list>
 #include <memory>
-#include <sys/stat.h>
 
 namespace kvq {
 
@@ -123,9 +123,11 @@ LimitsFileContent ParseLimits(std::string_view text) {
 
 std::optional<LimitsFileContent> ReadLimitsFile(const std::string& path) {
     // Only an ordinary file counts: a folder or a pipe of that name is no limits file.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return std::nullopt;
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+    sys::FileStatus status;
+    if (sys::StatusOf(path, status) == 0 && status.kind != sys::FileKind::Regular &&
+        status.kind != sys::FileKind::Missing)
+        return std::nullopt;
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(sys::OpenStream(path, "rb"),
                                                                &std::fclose);
     if (!file) {
         if (errno == ENOENT) return std::nullopt;

@@ -1,6 +1,7 @@
 #include "import/TextImport.h"
 
 #include "base/EntryLines.h"
+#include "base/System.h"
 #include "base/TextFormat.h"
 #include "base/Utils.h"
 #include "import/RtToken.h"
@@ -198,10 +199,11 @@ float PlusTolerance(float x) { return ToSingle(static_cast<double>(x) + 0.001); 
 std::vector<std::string> VocabularyFiles(const std::string& folder) {
     std::vector<std::string> paths;
     std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+    for (std::filesystem::directory_iterator it(sys::NativePath(folder), ec), end; !ec && it != end;
          it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (!name.starts_with('.') && name.ends_with(".kvq")) paths.push_back(it->path().string());
+        const std::string name = sys::PathText(it->path().filename());
+        if (!name.starts_with('.') && name.ends_with(".kvq"))
+            paths.push_back(sys::PathText(it->path()));
     }
     if (ec) throw KvqError("Cannot read " + PrintableName(folder) + ": " + ec.message());
     std::sort(paths.begin(), paths.end());
@@ -244,11 +246,11 @@ void TextImport::AddVocabularies(const std::string& folder) {
     for (const std::string& path : VocabularyFiles(folder)) {
         // A folder, pipe or device of that name is no vocabulary; a pipe would keep us waiting.
         std::error_code ec;
-        if (!std::filesystem::is_regular_file(path, ec)) {
+        if (!std::filesystem::is_regular_file(sys::NativePath(path), ec)) {
             dropped_.push_back({path, 0, "not a regular file"});
             continue;
         }
-        const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+        const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(sys::OpenStream(path, "rb"),
                                                                    &std::fclose);
         if (!file)
             throw KvqError("Cannot read " + PrintableName(path) + ": " + std::strerror(errno));

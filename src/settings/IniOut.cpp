@@ -47,6 +47,13 @@ bool SameName(QAnyStringView a, QAnyStringView b) {
 
 std::string Utf8(const QString& text) { return text.toStdString(); }
 
+// A value of the file as a property's text, and back: bytes that are no UTF-8 come back as they
+// were, so a value is never rewritten by being read and saved.
+QString ValueText(const std::string& value) {
+    return QString::fromStdU16String(FileNameToUtf16(value));
+}
+std::string ValueOf(const QString& text) { return FileNameFromUtf16(text.toStdU16String()); }
+
 enum class Kind {
     Integer,
     Boolean,
@@ -311,7 +318,7 @@ void TIniOut::LoadSettings() {
     ForEachItem(false, [&](const Item& item, QObject* component, const QMetaProperty& property) {
         const std::string text =
             profile.Read(Utf8(item.section), Utf8(item.key), Utf8(item.defaultText));
-        Apply(component, property, QString::fromStdString(text));
+        Apply(component, property, ValueText(text));
     });
 }
 
@@ -323,7 +330,7 @@ void TIniOut::SaveSettings() {
         ForEachItem(true, [&](const Item& item, QObject* component, const QMetaProperty& property) {
             try {
                 profile.Write(Utf8(item.section), Utf8(item.key),
-                              Utf8(Render(component, property)));
+                              ValueOf(Render(component, property)));
             } catch (const KvqError&) {
                 // This value stays as the file has it; the others are still saved.
             }

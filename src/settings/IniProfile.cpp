@@ -1,5 +1,6 @@
 #include "settings/IniProfile.h"
 
+#include "base/System.h"
 #include "base/Utils.h"
 
 #include <algorithm>
@@ -9,7 +10,6 @@
 #include <cstring>
 #include <memory>
 #include <span>
-#include <sys/stat.h>
 
 namespace kvq {
 
@@ -165,14 +165,14 @@ void IniProfile::InsertLines(std::size_t pos, std::initializer_list<std::string_
 
 IniProfile IniProfile::Load(const std::string& path) {
     // Only an ordinary file holds settings; opening a pipe of that name would wait for a writer.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return {};
-        FailToRead(path, std::strerror(errno));
+    sys::FileStatus status;
+    if (const int error = sys::StatusOf(path, status)) {
+        if (error == ENOTDIR) return {};
+        FailToRead(path, std::strerror(error));
     }
-    if (!S_ISREG(info.st_mode)) return {};
+    if (status.kind != sys::FileKind::Regular) return {};
 
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(sys::OpenStream(path, "rb"),
                                                                &std::fclose);
     if (!file) FailToRead(path, std::strerror(errno));
     std::string text;

@@ -1,11 +1,10 @@
 #include "settings/Locations.h"
 
+#include "base/System.h"
 #include "base/Utils.h"
 
 #include <cstdlib>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace kvq {
 
@@ -13,7 +12,7 @@ namespace {
 
 bool Exists(const std::string& path) {
     std::error_code ec;
-    return std::filesystem::exists(path, ec);
+    return std::filesystem::exists(sys::NativePath(path), ec);
 }
 
 } // namespace
@@ -47,7 +46,7 @@ std::string FileLocations::LimitsFile(const std::string& besideProgram) const {
 std::vector<std::string> FileLocations::VocabularyFolders() const {
     std::vector<std::string> folders{ProgramFolder};
     std::error_code ec;
-    if (!UserFolder.empty() && std::filesystem::is_directory(UserFolder, ec))
+    if (!UserFolder.empty() && std::filesystem::is_directory(sys::NativePath(UserFolder), ec))
         folders.push_back(UserFolder);
     return folders;
 }
@@ -59,16 +58,16 @@ std::string UserConfigFolder(const char* xdgConfigHome, const char* home) {
 }
 
 FileLocations LocateFiles(const std::string& programFolder) {
-    if (::access(programFolder.c_str(), W_OK) == 0) return {programFolder, {}};
+    if (sys::MayWriteIn(programFolder)) return {programFolder, {}};
     return {programFolder, UserConfigFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"))};
 }
 
 void MakeFolderFor(const std::string& file) {
     std::filesystem::path folder;
-    for (const auto& part : std::filesystem::path(file).parent_path()) {
+    for (const auto& part : sys::NativePath(file).parent_path()) {
         folder /= part;
         // A folder that is there already is left as it is.
-        ::mkdir(folder.c_str(), 0700);
+        sys::MakePrivateFolder(sys::PathText(folder));
     }
 }
 

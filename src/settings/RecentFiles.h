@@ -21,10 +21,12 @@ public:
 
     // The list as one value of the settings file: the paths joined by "|", most recent first.
     // A path such a value cannot carry (one with "|", a control character or a byte that is no
-    // UTF-8) is left out, and so are the oldest entries where the value would grow longer than a
-    // settings value is read back (IniProfile::kMaxValueLength).
+    // UTF-8) is left out, and so is one that is relative or names no file (a blank name), and the
+    // oldest entries where the value would grow as long as a settings value is read back cut
+    // (IniProfile::kMaxValueLength).
     [[nodiscard]] std::string ToText() const;
-    // The list of such a value; empty and repeated entries are passed over, and the list ends at
+    // The list of such a value. What ToText leaves out is passed over, and so are repeated
+    // entries and the last entry of a value as long as one read back cut; the list ends at
     // kMaxFiles entries. An empty value, as an older settings file gives, is an empty list.
     [[nodiscard]] static RecentFiles FromText(std::string_view text);
 

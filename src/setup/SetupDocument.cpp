@@ -1,51 +1,74 @@
 #include "setup/SetupDocument.h"
 
 #include "base/AtomicFile.h"
+#include "base/System.h"
 #include "base/Utils.h"
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace kvq {
 
 namespace {
 
-std::string ShownName(const std::string& path) { return PrintableName(FileNameOf(path)); }
-
 [[noreturn]] void FailedToOpen(const std::string& path) {
-    throw KvqError("Failed to open " + ShownName(path));
+    throw KvqError("Failed to open " + MessageName(path));
 }
 
 } // namespace
 
-bool LoadSetup(TSetup& setup, const std::string& path, Waiting waiting) {
-    setup.FileName = path;
+SetupFileRead ReadSetupFile(const std::string& path, Waiting waiting) {
+    using Outcome = SetupFileRead::Outcome;
+    SetupFileRead read;
     // Opening a pipe waits for its writer; without waiting the open returns at once and the
     // kind of file decides.
     const bool wait = waiting == Waiting::Allowed;
-    const FileDescriptor file(
-        ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | (wait ? 0 : O_NONBLOCK)));
+    const FileDescriptor file(sys::OpenForReading(path, wait));
     if (file.get() < 0) {
-        if (errno == ENOENT) return false;
-        FailedToOpen(path);
+        read.outcome = errno == ENOENT ? Outcome::Missing : Outcome::Unreadable;
+        return read;
     }
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) FailedToOpen(path);
-    if (!wait && !S_ISREG(info.st_mode)) throw KvqError(ShownName(path) + ": not a regular file");
+    sys::FileStatus status;
+    if (sys::StatusOf(file.get(), status) != 0 || status.kind == sys::FileKind::Folder) {
+        read.outcome = Outcome::Unreadable;
+        return read;
+    }
+    if (status.kind == sys::FileKind::Regular) {
+        read.size = status.size;
+        read.modifiedNs = status.modifiedNs;
+    } else if (!wait) {
+        read.outcome = Outcome::NotRegular;
+        return read;
+    }
     // A pipe delivers in pieces: only its end, or the 264th byte, ends the record.
     SetupRecord::Bytes bytes{};
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const auto n = ::read(file.get(), bytes.data() + got, bytes.size() - got);
+    while (read.bytesRead < bytes.size()) {
+        const auto n =
+            sys::ReadSome(file.get(), bytes.data() + read.bytesRead, bytes.size() - read.bytesRead);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) FailedToOpen(path);
+        if (n < 0) {
+            read.outcome = Outcome::Unreadable;
+            return read;
+        }
         if (n == 0) break;
-        got += static_cast<std::size_t>(n);
+        read.bytesRead += static_cast<std::size_t>(n);
     }
-    setup.Record = SetupRecord::FromBytes(std::span(bytes.data(), got));
-    if (!setup.Record.HasMagic()) throw KvqError(ShownName(path) + ": Invalid file type");
+    read.record = SetupRecord::FromBytes(std::span(bytes.data(), read.bytesRead));
+    read.outcome = Outcome::Read;
+    return read;
+}
+
+bool LoadSetup(TSetup& setup, const std::string& path, Waiting waiting) {
+    setup.FileName = path;
+    const SetupFileRead read = ReadSetupFile(path, waiting);
+    switch (read.outcome) {
+    case SetupFileRead::Outcome::Missing: return false;
+    case SetupFileRead::Outcome::Unreadable: FailedToOpen(path);
+    case SetupFileRead::Outcome::NotRegular:
+        throw KvqError(MessageName(path) + ": not a regular file");
+    case SetupFileRead::Outcome::Read: break;
+    }
+    setup.Record = read.record;
+    if (!setup.Record.HasMagic()) throw KvqError(MessageName(path) + ": Invalid file type");
     setup.GearboxKind = GearboxKindFromFileName(path);
     setup.Changed = false;
     return true;

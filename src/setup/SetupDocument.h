@@ -18,6 +18,19 @@ public:
     int GearboxKind = 5;  // 4, 5 or 6
 };
 
+// The start of a file as a setup is read from it, with what the one look at the open file told:
+// its kind, its size and when it was last modified. A pipe or a device is opened and read only
+// where waiting is allowed; otherwise its kind is all that is learnt.
+struct SetupFileRead {
+    enum class Outcome : std::uint8_t { Read, Missing, Unreadable, NotRegular };
+    Outcome outcome = Outcome::Missing;
+    SetupRecord record;          // the first 264 bytes, zero beyond those read
+    std::size_t bytesRead = 0;   // at most 264
+    std::uint64_t size = 0;      // of a regular file
+    std::int64_t modifiedNs = 0; // nanoseconds since 1970-01-01 UTC
+};
+[[nodiscard]] SetupFileRead ReadSetupFile(const std::string& path, Waiting waiting);
+
 // Reads the file into the setup: FileName becomes path, the record takes the file's first 264
 // bytes (a shorter file leaves the rest zero), GearboxKind comes from the name and Changed is
 // cleared. A pipe or a device is read up to its 264th byte or its end, however long its writer

@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
+#include <utility>
 
 namespace kvq {
 
@@ -31,66 +33,98 @@ std::string RampAnglesText(float angle1, float angle2) {
     return Format("%2.0f/%2.0f", {angle1, angle2});
 }
 
-std::vector<std::string> SheetLines(const SetupRecord& r, int gearboxKind) {
+PrintedSheet PrintSheet(const SetupRecord& r, int gearboxKind) {
     using namespace field;
     const float diff = r.Get(DiffRatio);
     auto overall = [&](FloatSlot gear) { return GearText(r.Get(gear), diff); };
 
-    std::vector<std::string> lines;
-    lines.reserve(kSheetLineCount);
+    PrintedSheet sheet;
+    sheet.Lines.reserve(kSheetLineCount);
+    // Appends a line with where its values stand.
+    auto line = [&sheet](std::string_view format, std::initializer_list<FormatArg> args) {
+        FormattedText text = FormatWithValues(format, args);
+        const auto row = static_cast<std::int32_t>(sheet.Lines.size());
+        for (const FormattedText::Span& value : text.Values)
+            sheet.Values.push_back({row, static_cast<std::int32_t>(value.Start),
+                                    static_cast<std::int32_t>(value.Length)});
+        sheet.Lines.push_back(std::move(text.Text));
+    };
     // The lines stand as the sheet shows them.
     // clang-format off
-    lines.push_back("                  Front");
-    lines.push_back(Format("    Left                        Right      Steering Ratio: %2.0f:1",
-                           {r.Get(SteeringRatio)}));
-    lines.push_back(Format("     %2.0f    Tyre Pressure (psi)    %2.0f       Fuel: %2d gallons",
-                           {r.Get(TyrePressureFL), r.Get(TyrePressureFR), SheetFuel(r.Get(Fuel))}));
-    lines.push_back(Format("    %3.0f    Wheel Rate (lbs/in)   %3.0f",
-                           {r.Get(WheelRateFL), r.Get(WheelRateFR)}));
-    lines.push_back(Format("      %d           Bump             %d       Transmission Ratios",
-                           {r.Get(BumpFL), r.Get(BumpFR)}));
-    lines.push_back(Format("      %d          Rebound           %d       1st Gear: %s:1",
-                           {r.Get(ReboundFL), r.Get(ReboundFR), overall(GearRatio1)}));
-    lines.push_back(Format("   %5.2f      Camber (deg)      %5.2f      2nd Gear: %s:1",
-                           {r.Get(CamberFL), r.Get(CamberFR), overall(GearRatio2)}));
-    lines.push_back(Format("    %4.2f    Bump Rubber (in)     %4.2f      3rd Gear: %s:1",
-                           {r.Get(BumpRubberFL), r.Get(BumpRubberFR), overall(GearRatio3)}));
-    lines.push_back(Format("                                           4th Gear: %s:1",
-                           {overall(GearRatio4)}));
+    line("                  Front", {});
+    line("    Left                        Right      Steering Ratio: %2.0f:1",
+         {r.Get(SteeringRatio)});
+    line("     %2.0f    Tyre Pressure (psi)    %2.0f       Fuel: %2d gallons",
+         {r.Get(TyrePressureFL), r.Get(TyrePressureFR), SheetFuel(r.Get(Fuel))});
+    line("    %3.0f    Wheel Rate (lbs/in)   %3.0f",
+         {r.Get(WheelRateFL), r.Get(WheelRateFR)});
+    line("      %d           Bump             %d       Transmission Ratios",
+         {r.Get(BumpFL), r.Get(BumpFR)});
+    line("      %d          Rebound           %d       1st Gear: %s:1",
+         {r.Get(ReboundFL), r.Get(ReboundFR), overall(GearRatio1)});
+    line("   %5.2f      Camber (deg)      %5.2f      2nd Gear: %s:1",
+         {r.Get(CamberFL), r.Get(CamberFR), overall(GearRatio2)});
+    line("    %4.2f    Bump Rubber (in)     %4.2f      3rd Gear: %s:1",
+         {r.Get(BumpRubberFL), r.Get(BumpRubberFR), overall(GearRatio3)});
+    line("                                           4th Gear: %s:1",
+         {overall(GearRatio4)});
     if (gearboxKind >= 5)
-        lines.push_back(Format("    Toe-in:             %6.3f in          5th Gear: %s:1",
-                               {r.Get(ToeInFront), overall(GearRatio5)}));
+        line("    Toe-in:             %6.3f in          5th Gear: %s:1",
+             {r.Get(ToeInFront), overall(GearRatio5)});
     else
-        lines.push_back(Format("    Toe-in:             %6.3f in", {r.Get(ToeInFront)}));
+        line("    Toe-in:             %6.3f in", {r.Get(ToeInFront)});
     if (gearboxKind >= 6)
-        lines.push_back(Format("    Roll Bar Stiffness:  %3.0f lbs/in        6th Gear: %s:1",
-                               {r.Get(RollBarFront), overall(GearRatio6)}));
+        line("    Roll Bar Stiffness:  %3.0f lbs/in        6th Gear: %s:1",
+             {r.Get(RollBarFront), overall(GearRatio6)});
     else
-        lines.push_back(Format("    Roll Bar Stiffness:  %3.0f lbs/in", {r.Get(RollBarFront)}));
-    lines.push_back(Format("    Static Ride Height:  %4.2f in", {r.Get(RideHeightFront)}));
-    lines.push_back(Format("    Front Brake Bias:   %3d%%               Diff Ratio:  %s:1",
-                           {r.Get(FrontBrakeBias), DiffText(diff)}));
-    lines.push_back(Format("    Toe-in:             %6.3f in          Ramp Angles: %s",
-                           {r.Get(ToeInRear), RampAnglesText(r.Get(RampAngle1), r.Get(RampAngle2))}));
-    lines.push_back(Format("    Roll Bar Stiffness:  %3.0f lb/in         Clutches:    %d",
-                           {r.Get(RollBarRear), r.Get(Clutches)}));
-    lines.push_back(Format("    Static Ride Height:  %4.2f in", {r.Get(RideHeightRear)}));
-    lines.push_back("");
-    lines.push_back(Format("     %2.0f    Tyre Pressure (psi)    %2.0f",
-                           {r.Get(TyrePressureRL), r.Get(TyrePressureRR)}));
-    lines.push_back(Format("    %3.0f    Wheel Rate (lbs/in)   %3.0f",
-                           {r.Get(WheelRateRL), r.Get(WheelRateRR)}));
-    lines.push_back(Format("      %d           Bump             %d", {r.Get(BumpRL), r.Get(BumpRR)}));
-    lines.push_back(Format("      %d          Rebound           %d",
-                           {r.Get(ReboundRL), r.Get(ReboundRR)}));
-    lines.push_back(Format("   %5.2f      Camber (deg)      %5.2f", {r.Get(CamberRL), r.Get(CamberRR)}));
-    lines.push_back(Format("    %4.2f    Bump Rubber (in)     %4.2f      Asymmetrical: %s",
-                           {r.Get(BumpRubberRL), r.Get(BumpRubberRR),
-                            r.SymmetricFlag() == 0 ? "Y" : "N"}));
-    lines.push_back("");
-    lines.push_back("                   Back");
+        line("    Roll Bar Stiffness:  %3.0f lbs/in", {r.Get(RollBarFront)});
+    line("    Static Ride Height:  %4.2f in", {r.Get(RideHeightFront)});
+    line("    Front Brake Bias:   %3d%%               Diff Ratio:  %s:1",
+         {r.Get(FrontBrakeBias), DiffText(diff)});
+    line("    Toe-in:             %6.3f in          Ramp Angles: %2.0f/%2.0f",
+         {r.Get(ToeInRear), r.Get(RampAngle1), r.Get(RampAngle2)});
+    line("    Roll Bar Stiffness:  %3.0f lb/in         Clutches:    %d",
+         {r.Get(RollBarRear), r.Get(Clutches)});
+    line("    Static Ride Height:  %4.2f in", {r.Get(RideHeightRear)});
+    line("", {});
+    line("     %2.0f    Tyre Pressure (psi)    %2.0f",
+         {r.Get(TyrePressureRL), r.Get(TyrePressureRR)});
+    line("    %3.0f    Wheel Rate (lbs/in)   %3.0f",
+         {r.Get(WheelRateRL), r.Get(WheelRateRR)});
+    line("      %d           Bump             %d", {r.Get(BumpRL), r.Get(BumpRR)});
+    line("      %d          Rebound           %d",
+         {r.Get(ReboundRL), r.Get(ReboundRR)});
+    line("   %5.2f      Camber (deg)      %5.2f", {r.Get(CamberRL), r.Get(CamberRR)});
+    line("    %4.2f    Bump Rubber (in)     %4.2f      Asymmetrical: %s",
+         {r.Get(BumpRubberRL), r.Get(BumpRubberRR),
+          r.SymmetricFlag() == 0 ? "Y" : "N"});
+    line("", {});
+    line("                   Back", {});
     // clang-format on
-    return lines;
+    return sheet;
+}
+
+std::vector<SheetCell> ValuesPrintedOtherwise(const PrintedSheet& sheet,
+                                              const PrintedSheet& other) {
+    // Each value with its place: its line and how many values stand before it on that line.
+    auto forEachPlace = [](const PrintedSheet& printed, const auto& visit) {
+        int before = 0;
+        for (std::size_t v = 0; v < printed.Values.size(); ++v) {
+            before = v > 0 && printed.Values[v - 1].Row == printed.Values[v].Row ? before + 1 : 0;
+            visit(std::pair(printed.Values[v].Row, before), printed.Values[v]);
+        }
+    };
+    std::map<std::pair<std::int32_t, int>, std::string_view> otherTexts;
+    forEachPlace(other, [&](auto place, const SheetCell& value) {
+        otherTexts.emplace(place, other.TextOf(value));
+    });
+    std::vector<SheetCell> differing;
+    forEachPlace(sheet, [&](auto place, const SheetCell& value) {
+        const auto there = otherTexts.find(place);
+        if (there == otherTexts.end() || there->second != sheet.TextOf(value))
+            differing.push_back(value);
+    });
+    return differing;
 }
 
 } // namespace kvq

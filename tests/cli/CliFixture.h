@@ -36,7 +36,7 @@ protected:
 
     // The companion with its arguments as a shell command, for Shell.
     static std::string CliCommand(const std::vector<std::string>& args) {
-        std::string command = Quote(KVQ_CLI_PATH);
+        std::string command = Quote(OtherCli() ? OtherCli() : KVQ_CLI_PATH);
         for (const auto& arg : args) command += " " + Quote(arg);
         return command;
     }
@@ -48,6 +48,10 @@ protected:
         const int raw = std::system(command.c_str());
         return {WEXITSTATUS(raw), ReadText(dir.File("stdout")), ReadText(dir.File("stderr"))};
     }
+
+    // The program that KVQ_CLI names instead of this build's companion (a script that runs the
+    // Windows build under Wine), or null.
+    static const char* OtherCli() { return std::getenv("KVQ_CLI"); }
 
     static std::string Example(const char* name) {
         return (SourceDir() / "examples" / name).string();

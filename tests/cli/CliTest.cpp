@@ -56,8 +56,10 @@ TEST_F(CliTest, BadFilesAreReportedAndTheOthersStillPrinted) {
     const CliRun run = Cli({"sheet", dir.File("car.br3"), Example("default.br1"), missing,
                             dir.File("new\nline\x1b[2J.br3")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "car.br3: Invalid file type\n" + missing +
-                           ": file not found\nnew\\nline\\x1b[2J.br3: Invalid file type\n");
+    // Each file is named by its path as typed, its control characters escaped.
+    EXPECT_EQ(run.err, dir.File("car.br3") + ": Invalid file type\n" + missing +
+                           ": file not found\n" + dir.File("new\\nline\\x1b[2J.br3") +
+                           ": Invalid file type\n");
     EXPECT_NE(run.out.find("Steering Ratio: 16:1"), std::string::npos);
 }
 
@@ -65,7 +67,7 @@ TEST_F(CliTest, UnreadableFile) {
     std::filesystem::create_directory(dir.File("car.br1"));
     const CliRun run = Cli({"sheet", dir.File("car.br1")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Failed to open car.br1\n");
+    EXPECT_EQ(run.err, "Failed to open " + dir.File("car.br1") + "\n");
 }
 
 TEST_F(CliTest, LimitsFileNarrowsTheSheet) {
@@ -125,6 +127,7 @@ TEST_F(CliTest, HelpGoesToStandardOutput) {
     EXPECT_EQ(general.status, 0);
     EXPECT_NE(general.out.find("sheet [--limits LMT] FILE..."), std::string::npos);
     EXPECT_NE(general.out.find("gears [--json] FILE..."), std::string::npos);
+    EXPECT_EQ(Cli({"--version"}).out, "kvqsetup-cli 2.3.10.84\n");
     const CliRun sheet = Cli({"sheet", "--help"});
     EXPECT_EQ(sheet.status, 0);
     EXPECT_EQ(sheet.out.substr(0, sheet.out.find('\n')),
@@ -158,7 +161,7 @@ TEST_F(CliTest, NormaliseManyIntoAFolder) {
     const CliRun run = Cli({"normalise", dir.File("in/beyond.lo3"), dir.File("in/notes.br1"),
                             Example("default.br1"), "-d", dir.File("out")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "notes.br1: Invalid file type\n");
+    EXPECT_EQ(run.err, dir.File("in/notes.br1") + ": Invalid file type\n");
     SetupRecord expected = beyond;
     Normalise(expected, CurrentLimits{});
     const auto bytes = [](const SetupRecord& r) {
@@ -279,7 +282,26 @@ TEST_F(CliTest, NormaliseFailureToWriteIsBadInput) {
     const CliRun run =
         Cli({"normalise", Example("default.br1"), "-o", dir.File("no/such/out.br1")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Cannot write out.br1: No such file or directory\n");
+    EXPECT_EQ(run.err,
+              "Cannot write " + dir.File("no/such/out.br1") + ": No such file or directory\n");
+}
+
+// A name beyond ASCII is read and written as given; a target its user may not write is refused
+// with the system's reason and left as it was.
+TEST_F(CliTest, ANameBeyondAsciiAndAReadOnlyTarget) {
+    const std::string name = "Küche, Été 1967.br1";
+    const std::string path = dir.File(name);
+    const CliRun written = Cli({"normalise", Example("default.br1"), "-o", path});
+    EXPECT_EQ(written.status, 0) << written.err;
+    EXPECT_EQ(Cli({"sheet", path}).out, Cli({"sheet", Example("default.br1")}).out);
+
+    if (::geteuid() == 0 && !OtherCli()) GTEST_SKIP() << "root may write a read-only file here";
+    const auto before = test::ReadBytes(path);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    const CliRun refused = Cli({"set", path, "Fuel=30", "-o", path});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "Cannot write " + name + ": Permission denied\n");
+    EXPECT_EQ(test::ReadBytes(path), before);
 }
 
 // A setup unlike the example: other values, and the asymmetry letter Y.
@@ -389,7 +411,7 @@ TEST_F(CliTest, CopyFromASourceThatIsNoSetup) {
     const CliRun bad = Cli(
         {"copy-gearbox", dir.File("notes.br1"), Example("default.br1"), "-o", dir.File("out.br1")});
     EXPECT_EQ(bad.status, 1);
-    EXPECT_EQ(bad.err, "notes.br1: Invalid file type\n");
+    EXPECT_EQ(bad.err, dir.File("notes.br1") + ": Invalid file type\n");
     const CliRun missing = Cli(
         {"copy-chassis", dir.File("gone.br1"), Example("default.br1"), "-o", dir.File("out.br1")});
     EXPECT_EQ(missing.status, 1);

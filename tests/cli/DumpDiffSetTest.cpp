@@ -55,12 +55,14 @@ SetupRecord Normalised(SetupRecord record, const CurrentLimits& limits = {}) {
 }
 
 // Values that test the printing: a float with no short binary form, the smallest float, a NaN,
-// a negative index, raw bytes and an asymmetry byte that is neither 0 nor 1.
+// a NaN with its sign bit set, a negative index, raw bytes and an asymmetry byte that is neither 0
+// nor 1.
 SetupRecord Unusual() {
     SetupRecord record = ImportTemplate();
     record.Set(CamberFL, 0.1f);
     record.Set(Fuel, std::numeric_limits<float>::denorm_min());
     record.Set(ToeInRear, std::numeric_limits<float>::quiet_NaN());
+    record.Set(ToeInFront, -std::numeric_limits<float>::quiet_NaN());
     record.Set(GearIndex3, -7);
     record.MutableBytes()[180] = 0xAB;
     record.SetSymmetricFlag(200);
@@ -278,6 +280,40 @@ TEST_F(DumpDiffSetTest, DiffPrintsTheDifferingFieldsByTheirLabels) {
     }
 }
 
+TEST_F(DumpDiffSetTest, DiffNormalisedComparesTheSetupsAsOpeningShowsThem) {
+    // The example as stored against itself once opened, then against a setup with less fuel
+    // than it, which narrow limits give both.
+    SetupRecord lessFuel = Normalised(ImportTemplate());
+    lessFuel.Set(Fuel, 40.0f);
+    const std::string opened = Write("opened.lo3", Normalised(ImportTemplate()));
+    const std::string less = Write("less.lo3", lessFuel);
+    const std::string example = Example("default.lo3");
+    struct Row {
+        std::vector<std::string> options;
+        std::string b;
+        int status;
+        const char* lines; // none: not looked at
+    };
+    const Row rows[] = {
+        {{}, opened, 1, nullptr},
+        {{"--normalised"}, opened, 0, ""},
+        {{"--normalised"}, less, 1, "Fuel (gallons): 43 -> 40\n"},
+        {{"--normalised", "--limits", NarrowLimits()}, less, 0, ""},
+        {{"--limits", NarrowLimits()}, less, 2, nullptr},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(row.options));
+        std::vector<std::string> args{"diff"};
+        args.insert(args.end(), row.options.begin(), row.options.end());
+        args.insert(args.end(), {example, row.b});
+        const CliRun run = Cli(args);
+        EXPECT_EQ(run.status, row.status) << run.err;
+        if (row.lines) {
+            EXPECT_EQ(run.out, row.lines);
+        }
+    }
+}
+
 TEST_F(DumpDiffSetTest, DiffTroubleIsStatusTwo) {
     test::WriteText(dir.File("notes.br1"), "no setup");
     struct Row {
@@ -288,11 +324,14 @@ TEST_F(DumpDiffSetTest, DiffTroubleIsStatusTwo) {
         {{"diff", Example("default.br1"), dir.File("gone.br1")},
          dir.File("gone.br1") + ": file not found\n"},
         {{"diff", dir.File("notes.br1"), dir.File("gone.br1")},
-         "notes.br1: Invalid file type\n" + dir.File("gone.br1") + ": file not found\n"},
+         dir.File("notes.br1") + ": Invalid file type\n" + dir.File("gone.br1") +
+             ": file not found\n"},
         {{"diff", Example("default.br1")},
-         "kvqsetup-cli diff: give two setup files\nusage: kvqsetup-cli diff A B\n"},
+         "kvqsetup-cli diff: give two setup files\nusage: kvqsetup-cli diff [--normalised "
+         "[--limits LMT]] A B\n"},
         {{"diff", "-q", "a.br1", "b.br1"},
-         "kvqsetup-cli diff: unknown option -q\nusage: kvqsetup-cli diff A B\n"},
+         "kvqsetup-cli diff: unknown option -q\nusage: kvqsetup-cli diff [--normalised [--limits "
+         "LMT]] A B\n"},
     };
     for (const Row& row : rows) {
         const CliRun run = Cli(row.args);
@@ -304,7 +343,7 @@ TEST_F(DumpDiffSetTest, DiffTroubleIsStatusTwo) {
 
 TEST_F(DumpDiffSetTest, GearsPrintsTheLadderOfEachFileAsStored) {
     SetupRecord odd = Normalised(ImportTemplate());
-    odd.Set(GearRatio2, std::numeric_limits<float>::quiet_NaN());
+    odd.Set(GearRatio2, -std::numeric_limits<float>::quiet_NaN()); // its sign bit set
     const std::string four = Write("car.lo3", Normalised(ImportTemplate()));
     const std::string six = Write("odd.br1", odd);
     const CliRun run = Cli({"gears", four, six});
@@ -461,9 +500,11 @@ TEST_F(DumpDiffSetTest, HelpOfEachCommand) {
     };
     const Row rows[] = {
         {"dump", "usage: kvqsetup-cli dump [--json] [--limits LMT] FILE..."},
-        {"diff", "usage: kvqsetup-cli diff A B"},
+        {"diff", "usage: kvqsetup-cli diff [--normalised [--limits LMT]] A B"},
         {"set",
          "usage: kvqsetup-cli set [--limits LMT] [--quiet] FILE FIELD=VALUE... -o OUT | --fields"},
+        {"list", "usage: kvqsetup-cli list [--limits LMT] [--where EXPR]... [--sort KEY[,KEY]...] "
+                 "[--json | --csv] [--duplicates] DIR..."},
     };
     const std::string general = Cli({"--help"}).out;
     for (const Row& row : rows) {
@@ -518,12 +559,16 @@ TEST_F(CompletionTest, CommandsOptionsFilesAndFields) {
         {{"set", "car.br1", "Bump"}, bumpFields},
         {{"set", "--limits", "narrow.lmt", "car.br1", "Fu"}, {"Fuel="}},
         {{"set", "-o", "out.br1", "car.br1", "Fuel=4"}, {}},
+        {{"set", "--fields", ""}, {}},
         {{"set", "n"}, {"narrow.lmt", "notes.txt"}},
         {{"sheet", "--limits", ""}, {"narrow.lmt", "setups"}},
         {{"import", "--vocab-dir", ""}, {"setups"}},
         {{"normalise", "narrow.lmt", "-d", ""}, {"setups"}},
         {{"normalise", "-"}, {"--help", "--limits", "-d", "-o"}},
         {{"diff", "no"}, {"notes.txt"}},
+        {{"list", "--c"}, {"--csv"}},
+        {{"list", "--where", ""}, {}},
+        {{"list", ""}, {"setups"}},
         {{"frobnicate", ""}, {}},
     };
     for (const Row& row : rows) {

@@ -1,6 +1,7 @@
 #include "setup/Comparison.h"
 
 #include "setup/ImportTemplate.h"
+#include "setup/Sheet.h"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,52 @@ TEST(ComparisonTest, DifferencesAreTheDifferingFieldsWithLabelsAndStoredValues) 
         for (const FieldDifference& difference : CompareRecords(a, b))
             lines.push_back(DifferenceLine(difference));
         EXPECT_EQ(lines, row.lines);
+    }
+}
+
+TEST(ComparisonTest, ValuesPrintedOtherwiseAreThoseWhoseTextDiffers) {
+    using Cells = std::vector<SheetCell>;
+    struct Row {
+        const char* what;
+        int kindA, kindB;
+        std::function<void(SetupRecord&)> change; // of B
+        Cells a, b;
+    };
+    const Cells gearsAndDiff = {{5, 53, 6}, {6, 53, 6}, {7, 53, 6},
+                                {8, 53, 6}, {9, 53, 6}, {12, 56, 5}};
+    const Row rows[] = {
+        {"nothing", 5, 5, [](SetupRecord&) {}, {}, {}},
+        {"the differential: every overall ratio too", 5, 5,
+         [](SetupRecord& r) { r.Set(DiffRatio, 4.25f); }, gearsAndDiff, gearsAndDiff},
+        {"a stored difference printed alike",
+         5,
+         5,
+         [](SetupRecord& r) { r.Set(Fuel, 43.25f); },
+         {},
+         {}},
+        {"gears only one sheet prints", 4, 6, [](SetupRecord&) {}, {}, {{9, 53, 6}, {10, 53, 6}}},
+        {"one ramp angle of the two",
+         5,
+         5,
+         [](SetupRecord& r) { r.Set(RampAngle2, 60.0f); },
+         {{13, 59, 2}},
+         {{13, 59, 2}}},
+        {"a value wider than its field moves the others, which print alike",
+         5,
+         5,
+         [](SetupRecord& r) { r.Set(TyrePressureFL, 100.0f); },
+         {{2, 5, 2}},
+         {{2, 5, 3}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const SetupRecord a = ImportTemplate();
+        SetupRecord b = a;
+        row.change(b);
+        const PrintedSheet sheetA = PrintSheet(a, row.kindA);
+        const PrintedSheet sheetB = PrintSheet(b, row.kindB);
+        EXPECT_EQ(ValuesPrintedOtherwise(sheetA, sheetB), row.a);
+        EXPECT_EQ(ValuesPrintedOtherwise(sheetB, sheetA), row.b);
     }
 }
 

@@ -3,6 +3,8 @@
 #include "base/AtomicFile.h"
 
 #include <cerrno>
+#include <cstring>
+#include <string>
 
 namespace kvq::test {
 
@@ -62,16 +64,16 @@ private:
 struct WriteFailure {
     FailingOps::Step step;
     int error;
-    const char* reason;
+    std::string reason;
 };
-inline constexpr WriteFailure kWriteFailures[] = {
-    {FailingOps::FailCreate, EACCES, "Permission denied"},
-    {FailingOps::FailChmod, EPERM, "Operation not permitted"},
-    {FailingOps::FailWrite, EIO, "Input/output error"},
-    {FailingOps::FailShortWrite, 0, "No space left on device"},
-    {FailingOps::FailSync, ENOSPC, "No space left on device"},
-    {FailingOps::FailClose, EIO, "Input/output error"},
-    {FailingOps::FailRename, EXDEV, "Invalid cross-device link"},
+inline const WriteFailure kWriteFailures[] = {
+    {FailingOps::FailCreate, EACCES, std::strerror(EACCES)},
+    {FailingOps::FailChmod, EPERM, std::strerror(EPERM)},
+    {FailingOps::FailWrite, EIO, std::strerror(EIO)},
+    {FailingOps::FailShortWrite, 0, std::strerror(ENOSPC)},
+    {FailingOps::FailSync, ENOSPC, std::strerror(ENOSPC)},
+    {FailingOps::FailClose, EIO, std::strerror(EIO)},
+    {FailingOps::FailRename, EXDEV, std::strerror(EXDEV)},
 };
 
 } // namespace kvq::test

@@ -76,6 +76,12 @@ TEST(RecentFilesTest, TheSettingsValue) {
 TEST(RecentFilesTest, ReadFromTheSettingsValue) {
     EXPECT_EQ(RecentFiles::FromText("").Files(), Files{});
     EXPECT_EQ(RecentFiles::FromText("|/a||/b|/a|").Files(), (Files{"/a", "/b"}));
+    // A hand-made value: what the list would not write is passed over, not shown or rewritten.
+    EXPECT_EQ(RecentFiles::FromText("/\xff\xfe.br1|/a|rel.br1|./b.br1| |/d/ |/c/|/e.br1").Files(),
+              (Files{"/a", "/e.br1"}));
+    // A value read cut: its last entry may be cut short.
+    const IniProfile cut("[Files]\nRecentFiles=/a|/" + std::string(100000, 'x') + "|/b\n");
+    EXPECT_EQ(RecentFiles::FromText(cut.Read("Files", "RecentFiles", "")).Files(), Files{"/a"});
     EXPECT_EQ(RecentFiles::FromText("/1|/2|/3|/4|/5|/6|/7|/8|/9").Files().size(),
               RecentFiles::kMaxFiles);
 }

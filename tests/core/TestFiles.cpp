@@ -1,16 +1,27 @@
 #include "TestFiles.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace kvq::test {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kvq-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    // A new folder of a random name, only its user may enter, as mkdtemp makes it.
+    static std::mt19937 random{std::random_device{}()};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path_ = std::filesystem::temp_directory_path() /
+                ("kvq-test-" + std::to_string(random() % 100000000));
+        if (std::filesystem::create_directory(path_)) {
+            std::filesystem::permissions(path_, std::filesystem::perms::owner_all);
+            return;
+        }
+    }
+    throw std::runtime_error("cannot make a temporary folder");
 }
 
 TempDir::~TempDir() {
@@ -40,6 +51,16 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path) {
 std::string ReadText(const std::string& path) {
     const auto bytes = ReadBytes(path);
     return {bytes.begin(), bytes.end()};
+}
+
+bool MakeFifo(const std::string& path) {
+#ifdef _WIN32
+    (void)path;
+    return false;
+#else
+    if (::mkfifo(path.c_str(), 0600) != 0) throw std::runtime_error("mkfifo failed: " + path);
+    return true;
+#endif
 }
 
 std::filesystem::path SourceDir() { return KVQ_SOURCE_DIR; }

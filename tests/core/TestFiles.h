@@ -29,6 +29,9 @@ void WriteText(const std::string& path, std::string_view text);
 [[nodiscard]] std::vector<std::uint8_t> ReadBytes(const std::string& path);
 [[nodiscard]] std::string ReadText(const std::string& path);
 
+// Makes a FIFO (a named pipe) at path; false on a system that has none (Windows).
+bool MakeFifo(const std::string& path);
+
 // The folder of the project's sources, for the bundled examples.
 [[nodiscard]] std::filesystem::path SourceDir();
 

@@ -28,6 +28,8 @@ TEST(FormatTest, ConversionsAsPrintfWouldWriteThem) {
         {"overall ratio", Format("%6.3f", {7.853333}), " 7.853"},
         {"large value", Format("%2.0f", {1.0e10}), "10000000000"},
         {"not a number", Format("%5.2f", {std::nan("")}), "  nan"},
+        {"not a number with its sign bit", Format("%5.2f", {-std::nan("")}), "  nan"},
+        {"shortest of a NaN with its sign bit", FormatShortest(-std::nanf("")), "nan"},
         {"infinity", Format("%2.0f", {-std::numeric_limits<double>::infinity()}), "-inf"},
     };
     for (const Row& row : rows) EXPECT_EQ(row.text, row.expected) << row.name;

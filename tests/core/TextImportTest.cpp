@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <functional>
 #include <random>
-#include <sys/stat.h>
 
 namespace kvq {
 namespace {
@@ -300,18 +299,18 @@ TEST(LoadVocabulariesTest, TakesUsableKvqFilesInNameOrder) {
     });
     // A folder and a pipe of such a name are named and passed over; the pipe is not opened.
     std::filesystem::create_directory(files.dir.File("g.kvq"));
-    ASSERT_EQ(::mkfifo(files.dir.File("h.kvq").c_str(), 0600), 0);
+    const bool fifo = test::MakeFifo(files.dir.File("h.kvq"));
     TextImport& import = files.import;
     import.LoadVocabularies(files.dir.Path().string());
     ASSERT_EQ(import.Vocabularies().size(), 3u);
     EXPECT_EQ(import.Vocabularies()[0], BuiltInVocabulary());
     EXPECT_EQ(import.Vocabularies()[1].size(), 2u);
     EXPECT_EQ(import.Vocabularies()[2].size(), 3u);
-    EXPECT_EQ(import.DroppedFiles(),
-              (std::vector<DroppedVocabulary>{{files.dir.File("c.kvq"), 2, "malformed code"},
-                                              {files.dir.File("d.kvq"), 0, "no entries"},
-                                              {files.dir.File("g.kvq"), 0, "not a regular file"},
-                                              {files.dir.File("h.kvq"), 0, "not a regular file"}}));
+    std::vector<DroppedVocabulary> dropped{{files.dir.File("c.kvq"), 2, "malformed code"},
+                                           {files.dir.File("d.kvq"), 0, "no entries"},
+                                           {files.dir.File("g.kvq"), 0, "not a regular file"}};
+    if (fifo) dropped.push_back({files.dir.File("h.kvq"), 0, "not a regular file"});
+    EXPECT_EQ(import.DroppedFiles(), dropped);
     // Both files recognise the text; a.kvq, tried first, reads 40 where b.kvq would read 50.
     EXPECT_TRUE(import.Recognise("Fuel 40 50 gallons", {}));
     EXPECT_EQ(import.CopyImportedRecord().Get(Fuel), 40.0f);

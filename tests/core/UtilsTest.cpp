@@ -4,11 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include <cmath>
+#include <filesystem>
 #include <limits>
-#include <sys/stat.h>
 
 namespace kvq {
 namespace {
@@ -51,6 +49,23 @@ TEST(UtilsTest, FileNameAndExtension) {
     EXPECT_EQ(ReplaceExtension("/opt/kvq/kvqsetup.exe", ".ini"), "/opt/kvq/kvqsetup.ini");
     EXPECT_EQ(ReplaceExtension("/opt/kvq.d/kvqsetup", ".ini"), "/opt/kvq.d/kvqsetup.ini");
     EXPECT_EQ(ReplaceExtension("a.b.c", ".x"), "a.b.x");
+}
+
+// Relative names are taken against the working folder; links and ".." are left for the system.
+TEST(UtilsTest, AbsolutePathKeepsLinksAndDotDot) {
+    const std::string here = std::filesystem::current_path().string();
+    const std::string base = here == "/" ? "" : here;
+    // clang-format off
+    const std::pair<std::string, std::string> rows[] = {
+        {"/tmp/x/car.br1",     "/tmp/x/car.br1"},
+        {"sub/r.fe2",          base + "/sub/r.fe2"},
+        {"./sub//./r.fe2",     base + "/sub/r.fe2"},
+        {"../up/r.fe2",        base + "/../up/r.fe2"},
+        {"/a/./b//c",          "/a/b/c"},
+        {"sub/\xff\n.lo3",   base + "/sub/\xff\n.lo3"},
+    };
+    // clang-format on
+    for (const auto& [given, expected] : rows) EXPECT_EQ(AbsolutePath(given), expected) << given;
 }
 
 // Names in messages: what a terminal would obey is shown instead; every other character stays.
@@ -151,8 +166,9 @@ TEST(ReadTextLinesTest, SplitsLinesAndReportsAMissingFile) {
     }
     std::filesystem::create_directory(dir.File("folder.txt"));
     EXPECT_THROW((void)ReadTextLines(dir.File("folder.txt")), KvqError);
-    ASSERT_EQ(::mkfifo(dir.File("pipe.txt").c_str(), 0600), 0);
-    EXPECT_THROW((void)ReadTextLines(dir.File("pipe.txt")), KvqError) << "and does not wait";
+    if (test::MakeFifo(dir.File("pipe.txt"))) {
+        EXPECT_THROW((void)ReadTextLines(dir.File("pipe.txt")), KvqError) << "and does not wait";
+    }
 }
 
 } // namespace

@@ -120,17 +120,24 @@ class Desktop:
 
     # The program.
 
-    def start(self, *files):
+    def launch(self, *files):
+        """Starts the program without waiting for anything; the time it was started."""
         with open(os.path.join(self.root, "kvqsetup.log"), "ab") as log:
             self.app = subprocess.Popen([os.path.join(self.program_dir, "kvqsetup"), *files],
                                         cwd=self.work, env=self.env, stdout=subprocess.DEVNULL,
                                         stderr=log)
+        return time.monotonic()
+
+    def start(self, *files):
+        self.launch(*files)
         self.window = wait_until(lambda: self._window(f"^{re.escape(MAIN_TITLE)}$"),
                                  "the main window")
         self.activate_main()
+        self.menu_height = self.height() - CLIENT_HEIGHT
+
+    def height(self):
         geometry = self._run(["xdotool", "getwindowgeometry", "--shell", self.window]).stdout
-        height = int(re.search(rb"HEIGHT=(\d+)", geometry).group(1))
-        self.menu_height = height - CLIENT_HEIGHT
+        return int(re.search(rb"HEIGHT=(\d+)", geometry).group(1))
 
     def _window(self, title_pattern):
         found = self._run(["xdotool", "search", "--onlyvisible", "--name", title_pattern],
@@ -144,6 +151,37 @@ class Desktop:
         return os.path.join(self.work, name)
 
     # What the user sees.
+
+    def splash(self):
+        """Where the program's frameless 380 x 174 window is on the screen, or None."""
+        tree = self._run(["xwininfo", "-root", "-tree"], check=False).stdout.decode(errors="replace")
+        found = re.search(r'0x[0-9a-f]+ "[^"]*": \([^)]*\)\s+380x174\+-?\d+\+-?\d+\s+'
+                          r'\+(-?\d+)\+(-?\d+)', tree)
+        return (int(found.group(1)), int(found.group(2))) if found else None
+
+    def frame(self):
+        """The main window's frame on the screen: its corner and the height of its title bar,
+        from the client area's position and the frame extents the window manager gives."""
+        info = self._run(["xwininfo", "-id", self.window]).stdout.decode()
+        x, y = (int(re.search(r"Absolute upper-left %s:\s+(-?\d+)" % axis, info).group(1))
+                for axis in "XY")
+        extents = self._run(["xprop", "-id", self.window, "_NET_FRAME_EXTENTS"]).stdout.decode()
+        left, _, top, _ = (int(n) for n in re.findall(r"\d+", extents.split("=")[1]))
+        return x - left, y - top, top
+
+    def shot(self, name, x, y, width, height):
+        """A screenshot of a part of the screen, as a PNG file."""
+        path = os.path.join(self.root, name + ".png")
+        self._run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", "+repage",
+                   path])
+        return path
+
+    def colours(self, png):
+        return int(self._run(["convert", png, "-format", "%k", "info:"]).stdout)
+
+    def same_pixels(self, a, b):
+        result = self._run(["compare", "-metric", "AE", a, b, "null:"], check=False)
+        return result.returncode == 0
 
     def active_window(self):
         result = self._run(["xdotool", "getactivewindow"], check=False)
@@ -353,29 +391,102 @@ def edit_and_save_through_the_dialog(desktop):
 
 
 def the_position_comes_back(desktop):
-    """A window moved and closed opens where it was, start after start, without creeping."""
+    """A window moved and closed opens where it was, start after start, without creeping: Top
+    and Left are where its frame's corner is."""
     settings = os.path.join(desktop.program_dir, "KVQSETUP.INI")
 
     def saved():
         with open(settings) as ini:
-            return re.findall(r"^(Top|Left)=(-?\d+)", ini.read(), re.M)
+            found = dict(re.findall(r"^(Top|Left)=(-?\d+)", ini.read(), re.M))
+        return int(found["Left"]), int(found["Top"])
 
-    def client():
-        geometry = desktop._run(["xdotool", "getwindowgeometry", "--shell", desktop.window]).stdout
-        return tuple(int(re.search(rb"%s=(-?\d+)" % axis, geometry).group(1)) for axis in (b"X", b"Y"))
+    def corner():
+        return desktop.frame()[:2]
 
     desktop.start()
     desktop._run(["xdotool", "windowmove", "--sync", desktop.window, "300", "200"])
-    moved = client()
+    moved = wait_until(lambda: corner() != (0, 0) and corner(), "the window to move")
     desktop.close_box()
     wait_until(desktop.exited, "the window to close")
-    first = saved()
+    expect(saved() == moved, f"the settings keep {saved()}, the frame was at {moved}")
     for _ in range(2):
         desktop.start()
-        expect(client() == moved, f"the window opened at {client()}, not at {moved}")
+        try:
+            wait_until(lambda: corner() == moved, f"the frame at {moved}", timeout=5)
+        except Failure:
+            raise Failure(f"the window opened with its frame at {corner()}, not at {moved}")
         desktop.close_box()
         wait_until(desktop.exited, "the window to close")
-        expect(saved() == first, f"the saved position moved from {first} to {saved()}")
+        expect(saved() == moved, f"the saved position moved from {moved} to {saved()}")
+
+
+def the_title_bar_is_on_the_screen(desktop):
+    """With no settings file the frame, title bar included, is at the screen's top left corner,
+    and the title bar is drawn there."""
+    desktop.start()
+    try:
+        wait_until(lambda: desktop.frame()[:2] == (0, 0), "the frame at 0,0", timeout=5)
+    except Failure:
+        raise Failure(f"the frame is at {desktop.frame()[:2]}, not at the top left corner")
+    x, y, title = desktop.frame()
+    expect(title > 0, "the window manager drew no title bar")
+    bar = desktop.shot("title", 0, 0, 300, title)
+    expect(desktop.colours(bar) > 2, "the title bar's place on the screen is blank")
+
+
+def the_splash_is_painted(desktop):
+    """The start-up splash shows its picture and texts half a second and a second and a half
+    after the start, with "Version 2.3" as the about box, painted by the event loop, shows it."""
+    started = desktop.launch()
+    corner = wait_until(desktop.splash, "the splash window", timeout=10)
+    shots = []
+    for at in (0.5, 1.5):
+        time.sleep(max(0.0, started + at - time.monotonic()))
+        shots.append(desktop.shot(f"splash-{at}", *corner, 380, 174))
+        expect(desktop.splash() == corner, f"the splash was gone {at} s after the start")
+    for at, shot in zip((0.5, 1.5), shots):
+        colours = desktop.colours(shot)
+        expect(colours > 50, f"the splash had {colours} colours {at} s after the start")
+    version = [desktop.shot(f"version-{at}", corner[0] + 4, corner[1] + 68, 204, 19)
+               for at in (0.5, 1.5)]
+    desktop.window = wait_until(lambda: desktop._window(f"^{re.escape(MAIN_TITLE)}$"),
+                                "the main window")
+    desktop.activate_main()
+    desktop.key("alt+h", "a")
+    about = wait_until(desktop.splash, "the about box")
+    time.sleep(0.3)  # the event loop paints it
+    expect(desktop.colours(desktop.shot("about", *about, 380, 174)) > 50, "the about box is blank")
+    reference = desktop.shot("version-about", about[0] + 4, about[1] + 68, 204, 19)
+    expect(desktop.colours(reference) > 2, "the about box shows no version line")
+    for at, shot in zip((0.5, 1.5), version):
+        expect(desktop.same_pixels(shot, reference),
+               f"the splash's version line {at} s after the start is not the about box's")
+    desktop.key("space")
+    wait_until(lambda: not desktop.splash(), "a key to close the about box")
+
+
+def a_relative_name_saves_into_its_own_folder(desktop):
+    """A page opened as sub/r.fe2 from the working folder: Save starts in sub/ with r.fe2, and
+    Enter replaces that file; nothing new appears in the working folder."""
+    expected = desktop.expected_file("default.fe2", 17)
+    os.makedirs(desktop.path("sub"))
+    os.rename(desktop.path("default.fe2"), desktop.path("sub/r.fe2"))
+    before = sorted(os.listdir(desktop.work))
+    desktop.start("sub/r.fe2")
+    desktop.step_steering(("Up", "Return"))
+    desktop.key("ctrl+s")
+    shown = desktop.wait_dialog()
+    expect(shown == "Save r.fe2 As", f"the dialog 'Save r.fe2 As', not '{shown}'")
+    desktop.answer("Return")
+    desktop.wait_active(MAIN_TITLE)
+
+    def saved():
+        with open(desktop.path("sub/r.fe2"), "rb") as got, open(expected, "rb") as want:
+            return got.read() == want.read()
+
+    wait_until(saved, "the edited setup's bytes in sub/r.fe2", timeout=10)
+    after = sorted(os.listdir(desktop.work))
+    expect(after == before, f"the working folder changed from {before} to {after}")
 
 
 def undo_right_after_stepping_a_value(desktop):
@@ -398,35 +509,92 @@ def undo_right_after_stepping_a_value(desktop):
 
 
 def compare_with_a_file(desktop):
-    """Ctrl+D, File..., a file chosen in the real dialog: the compare window lists what the
-    companion's diff prints for the page (normalised) and the file (as stored); Ctrl+C there
-    copies the list, Escape closes the window."""
+    """Ctrl+D, File..., a file chosen in the real dialog: the page's own file shows no
+    differences, as it is read as Open reads it; another file lists what the companion's
+    diff --normalised prints. Ctrl+C there copies the list, Escape closes the window."""
     changed = desktop.path("changed.br1")
     desktop.cli("set", desktop.path("default.br1"), "Fuel=30", "GearIndex2=15", "-o", changed)
-    page = desktop.path("page.br1")
-    desktop.cli("normalise", desktop.path("default.br1"), "-o", page)
-    expected = desktop._run([os.path.join(desktop.bin_dir, "kvqsetup-cli"), "diff", page, changed],
-                            check=False).stdout.decode()
+    expected = desktop._run([os.path.join(desktop.bin_dir, "kvqsetup-cli"), "diff", "--normalised",
+                             desktop.path("default.br1"), changed], check=False).stdout.decode()
     desktop.start("default.br1")
+    for file, title, differences in (
+            (desktop.path("default.br1"), "Compare default.br1 with default.br1 (file)",
+             "No differences\n"),
+            (changed, "Compare default.br1 with changed.br1 (file)", expected)):
+        desktop.key("ctrl+d")
+        shown = desktop.wait_dialog()
+        expect(shown == "Compare With", f"the dialog 'Compare With', not '{shown}'")
+        desktop.key("Return")  # File..., the default button while no other page is offered
+        wait_until(lambda: desktop.active_title() not in (None, MAIN_TITLE, "Compare With"),
+                   "the open dialog")
+        desktop.key("ctrl+a")
+        desktop.type(file)
+        desktop.key("Return")
+        desktop.wait_active(title, "the compare window")
+        before = desktop.clipboard_stamp()
+        desktop.key("ctrl+c")
+        wait_until(lambda: desktop.clipboard_stamp() != before, "Ctrl+C to copy the differences")
+        copied = desktop.clipboard()
+        expect(copied == differences, f"the differences copied are not {differences!r}: {copied!r}")
+        desktop.key("Escape")
+        wait_until(lambda: not desktop._window("^Compare "), "Escape to close the compare window")
+        expect(not desktop.exited(), "Escape closed the main window too")
+        desktop.activate_main()
+    expect("Fuel (gallons): 43 -> 30" in expected, f"diff --normalised printed {expected!r}")
+
+
+def compare_three_setups(desktop):
+    """Three pages open; the chooser offers the two others with the first chosen, Shift+Down
+    takes the second too; each column is compared with the first, then (Alt+B) with the one
+    before it."""
+    desktop.cli("set", desktop.path("default.br1"), "Fuel=30", "-o", desktop.path("b.br1"))
+    desktop.cli("set", desktop.path("b.br1"), "SteeringRatio=12", "-o", desktop.path("c.br1"))
+    desktop.start("default.br1", "b.br1", "c.br1")
+    desktop.click(*desktop.tab(0))
     desktop.key("ctrl+d")
     shown = desktop.wait_dialog()
     expect(shown == "Compare With", f"the dialog 'Compare With', not '{shown}'")
-    desktop.key("Return")  # File..., the default button while no page is chosen
-    wait_until(lambda: desktop.active_title() not in (None, MAIN_TITLE, "Compare With"),
-               "the open dialog")
-    desktop.key("ctrl+a")
-    desktop.type(changed)
-    desktop.key("Return")
-    desktop.wait_active("Compare default.br1 with changed.br1", "the compare window")
-    before = desktop.clipboard_stamp()
-    desktop.key("ctrl+c")
-    wait_until(lambda: desktop.clipboard_stamp() != before, "Ctrl+C to copy the differences")
-    copied = desktop.clipboard()
-    expect(copied == expected and "Fuel (gallons): 43 -> 30" in copied,
-           f"the differences copied are not diff's: {copied!r}")
+    desktop.key("shift+Down", "Return")
+    desktop.wait_active("Compare default.br1 with b.br1 and c.br1", "the compare window")
+
+    def copied():
+        before = desktop.clipboard_stamp()
+        desktop.key("ctrl+c")
+        wait_until(lambda: desktop.clipboard_stamp() != before, "Ctrl+C to copy the differences")
+        return desktop.clipboard()
+
+    fuel, steering = "Fuel (gallons): 43 -> 30\n", "Steering Ratio: 16 -> 12\n"
+    first = copied()
+    expect(first == f"b.br1 against default.br1\n{fuel}c.br1 against default.br1\n{fuel}{steering}",
+           f"against the first: {first!r}")
+    desktop.key("alt+b")
+    previous = wait_until(lambda: (text := copied()) != first and text, "Alt+B to switch")
+    expect(previous == f"b.br1 against default.br1\n{fuel}c.br1 against b.br1\n{steering}",
+           f"against the one before: {previous!r}")
     desktop.key("Escape")
     wait_until(lambda: not desktop._window("^Compare "), "Escape to close the compare window")
-    expect(not desktop.exited(), "Escape closed the main window too")
+
+
+def an_outside_change_of_a_name_that_is_no_utf8_is_asked_about(desktop):
+    """Another program changes a file whose name is no UTF-8: the bar tells, Save asks before
+    replacing it, and No keeps the other program's bytes."""
+    path = os.path.join(os.fsencode(desktop.work), b"\xff\xfe.lo3")
+    shutil.copy2(desktop.path("default.lo3"), path)
+    desktop.start(os.path.basename(path))
+    height = desktop.height()
+    desktop.step_steering(("Up", "Return"))
+    desktop.cli("set", path, "Fuel=25", "-o", path)
+    with open(path, "rb") as changed:
+        theirs = changed.read()
+    wait_until(lambda: desktop.height() > height, "the bar telling of the change")
+    desktop.key("ctrl+s")
+    desktop.wait_dialog()
+    desktop.key("Return")  # the name the dialog proposes: the page's own file
+    desktop.wait_active("KVQ Setup", "the question before replacing the changed file")
+    desktop.answer("alt+n")
+    desktop.wait_active(MAIN_TITLE)
+    with open(path, "rb") as kept:
+        expect(kept.read() == theirs, "No replaced the other program's bytes")
 
 
 def the_keyboard_alone(desktop):
@@ -461,9 +629,14 @@ SCENARIOS = {f.__name__: f for f in (
     copy_and_paste_keys_in_an_editor,
     edit_and_save_through_the_dialog,
     the_position_comes_back,
+    the_title_bar_is_on_the_screen,
+    the_splash_is_painted,
+    a_relative_name_saves_into_its_own_folder,
     undo_right_after_stepping_a_value,
     compare_with_a_file,
     the_keyboard_alone,
+    an_outside_change_of_a_name_that_is_no_utf8_is_asked_about,
+    compare_three_setups,
 )}
 
 

@@ -33,12 +33,28 @@ grep -q '^MimeType=application/x-kvq-setup;$' "$prefix/share/applications/kvqset
 xmllint --noout "$prefix/share/mime/packages/kvqsetup.xml" || fail "file type package"
 xmllint --noout "$prefix/share/icons/hicolor/scalable/apps/kvqsetup.svg" || fail "icon"
 
-# The file-type database built from the package knows every make's files and the magic.
+# The file-type database built from the package claims setups by their content, whatever their
+# name, and leaves alone the unrelated files that end like a setup's name.
 mime="$prefix/share/mime"
 [ -f "$mime/globs2" ] || update-mime-database "$mime"
-for make in bb br co ea fe lo mu; do
-    grep -q "application/x-kvq-setup:\*\.$make?" "$mime/globs2" || fail "no glob for *.$make?"
-done
 grep -q 'PGTS' "$mime/magic" || fail "no magic PGTS"
 [ -f "$mime/application/x-kvq-setup.xml" ] || fail "the file type is not in the database"
+! grep -q 'x-kvq-setup' "$mime/globs2" || fail "a name pattern claims files"
+files=$prefix/files
+mkdir -p "$files"
+for name in car.br1 car.lo3 car.mu6 setup; do cp "$source/examples/default.br1" "$files/$name"; done
+printf 'PK\003\004 not a setup' >"$files/z.ear"
+printf '\xb8\x00\x4c\xcd\x21' >"$files/m.com"
+printf '\\begin{thebibliography}{1}\n' >"$files/paper.bbl"
+printf 'no setup\n' >"$files/notes.lol"
+type_of() {
+    XDG_DATA_HOME="$prefix/home" XDG_DATA_DIRS="$prefix/share:/usr/share" \
+        gio info -a standard::content-type "$files/$1" | sed -n 's/^ *standard::content-type: //p'
+}
+for name in car.br1 car.lo3 car.mu6 setup; do
+    [ "$(type_of "$name")" = application/x-kvq-setup ] || fail "$name is no setup to the desktop"
+done
+for name in z.ear m.com paper.bbl notes.lol; do
+    [ "$(type_of "$name")" != application/x-kvq-setup ] || fail "$name is claimed as a setup"
+done
 echo "install tree OK"

@@ -24,8 +24,24 @@ for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6prin
     [[ $depends == *"$library ("* ]] || fail "Depends has no $library"
 done
 
+# The completion of kvqsetup-cli is loaded by bash-completion.
+[[ $(dpkg-deb -f "$deb" Recommends) == *bash-completion* ]] || fail "Recommends has no bash-completion"
+
 root=$work/root
 dpkg -x "$deb" "$root"
+
+# The programs are built with the hardening of Debian's own packages: position-independent,
+# relocations bound at start-up and read-only after, a stack protector, checked C library calls.
+for program in kvqsetup kvqsetup-cli; do
+    elf=$root/usr/lib/kvqsetup/$program
+    readelf -hW "$elf" | grep -q 'Type: *DYN' || fail "$program is not position-independent"
+    readelf -lW "$elf" | grep -q GNU_RELRO || fail "$program has no read-only relocations"
+    readelf -dW "$elf" | grep -q 'FLAGS.*\bNOW\b' || fail "$program does not bind at start-up"
+    symbols=$(readelf --dyn-syms -W "$elf")
+    grep -q ' __stack_chk_fail' <<<"$symbols" || fail "$program has no stack protector"
+    grep -v __stack_chk_fail <<<"$symbols" | grep -qE ' __[a-z0-9_]+_chk\b' ||
+        fail "$program has no checked C library calls"
+done
 for f in lib/kvqsetup/kvqsetup lib/kvqsetup/kvqsetup-cli lib/kvqsetup/Help.txt \
          lib/kvqsetup/alternative.kvq bin/kvqsetup bin/kvqsetup-cli \
          share/applications/kvqsetup.desktop share/icons/hicolor/scalable/apps/kvqsetup.svg \

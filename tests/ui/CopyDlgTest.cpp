@@ -71,7 +71,7 @@ TEST_F(CopyDlgTest, Layout) {
     };
     const Row rows[] = {
         {"Bevel1", {8, 8, 201, 129}, nullptr},       {"ListBox1", {16, 16, 185, 113}, nullptr},
-        {"FileBtn", {7, 148, 59, 25}, "File..."},    {"OKBtn", {79, 148, 59, 25}, "OK"},
+        {"FileBtn", {7, 148, 59, 25}, "&File..."},   {"OKBtn", {79, 148, 59, 25}, "OK"},
         {"CancelBtn", {151, 148, 59, 25}, "Cancel"},
     };
     for (const Row& row : rows) {

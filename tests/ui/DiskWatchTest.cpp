@@ -59,38 +59,85 @@ protected:
     }
 };
 
-const QString kChanged = "car.br1 was changed on disk. [Reload] [Keep this version]";
-const QString kRemoved = "car.br1 was removed from disk. [Keep this version]";
+QString Changed(const QString& name) {
+    return name + " was changed on disk. [Reload] [Keep this version]";
+}
+QString Removed(const QString& name) {
+    return name + " was removed from disk. [Keep this version]";
+}
+const QString kChanged = Changed("car.br1");
+const QString kRemoved = Removed("car.br1");
 
 TEST_F(DiskWatchTest, TheBarFollowsTheFile) {
-    const std::string path = SetupFile("car.br1");
-    Open(path);
-    EXPECT_EQ(Notice(), "");
+    // A name that is no UTF-8 is watched as well as any.
+    for (const std::string name : {"car.br1", "\xff\xfe.lo3"}) {
+        SCOPED_TRACE(name);
+        const std::string path = SetupFile(name);
+        Open(path);
+        EXPECT_EQ(Notice(), "");
+        const QString shown = Window().PageCaption(Window().CurrentPage());
+        const struct Row {
+            const char* name;
+            std::function<void()> act;
+            QString notice;
+        } rows[] = {
+            // Each notice differs from the one before, so each row waits for its own.
+            {"replaced by rename", [&] { ReplaceByRename(path, WithFuel(30)); }, Changed(shown)},
+            {"back as the page read it", [&] { ChangeInPlace(path, ImportTemplate()); }, ""},
+            {"changed in place", [&] { ChangeInPlace(path, WithFuel(31)); }, Changed(shown)},
+            {"removed", [&] { std::filesystem::remove(path); }, Removed(shown)},
+            {"created again", [&] { ChangeInPlace(path, WithFuel(32)); }, Changed(shown)},
+            {"as the page read it again", [&] { ChangeInPlace(path, ImportTemplate()); }, ""},
+            {"no setup any more", [&] { WriteText(path, "text"); }, Changed(shown)},
+            {"removed again", [&] { std::filesystem::remove(path); }, Removed(shown)},
+            {"back by rename", [&] { ReplaceByRename(path, ImportTemplate()); }, ""},
+        };
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.name);
+            row.act();
+            EXPECT_TRUE(NoticeBecomes(row.notice)) << Notice().toStdString();
+        }
+        EXPECT_FALSE(Window().PageSetup(Window().CurrentPage()).Changed)
+            << "never reloaded without the user";
+    }
+}
+
+// The notice follows the path when its folder goes: removed, moved away, made again.
+TEST_F(DiskWatchTest, TheNoticeFollowsThePathThroughItsFolder) {
+    const std::filesystem::path top = dir.File("top"), folder = top / "d";
+    std::filesystem::create_directories(folder);
+    Open(SetupFile("top/d/car.br1"));
+    const auto makeFolder = [&](const SetupRecord& record) {
+        std::filesystem::create_directory(folder);
+        SetupFile("top/d/car.br1", record);
+    };
     const struct Row {
         const char* name;
         std::function<void()> act;
         QString notice;
     } rows[] = {
-        // Each notice differs from the one before, so each row waits for its own.
-        {"replaced by rename", [&] { ReplaceByRename(path, WithFuel(30)); }, kChanged},
-        {"back as the page read it", [&] { ChangeInPlace(path, ImportTemplate()); }, ""},
-        {"changed in place", [&] { ChangeInPlace(path, WithFuel(31)); }, kChanged},
-        {"removed", [&] { std::filesystem::remove(path); }, kRemoved},
-        {"created again", [&] { ChangeInPlace(path, WithFuel(32)); }, kChanged},
-        {"as the page read it again", [&] { ChangeInPlace(path, ImportTemplate()); }, ""},
-        {"no setup any more", [&] { WriteText(path, "text"); }, kChanged},
-        {"removed again", [&] { std::filesystem::remove(path); }, kRemoved},
-        {"back by rename", [&] { ReplaceByRename(path, ImportTemplate()); }, ""},
+        {"the folder removed", [&] { std::filesystem::remove_all(folder); }, kRemoved},
+        {"made again with the same file", [&] { makeFolder(ImportTemplate()); }, ""},
+        {"moved away", [&] { std::filesystem::rename(folder, top / "d.old"); }, kRemoved},
+        {"made again with another file", [&] { makeFolder(WithFuel(30)); }, kChanged},
+        {"the folder above removed", [&] { std::filesystem::remove_all(top); }, kRemoved},
+        {"both back, the folder by rename",
+         [&] {
+             std::filesystem::create_directories(dir.File("new"));
+             SetupFile("new/car.br1");
+             std::filesystem::create_directory(top);
+             std::filesystem::rename(dir.File("new"), folder);
+         },
+         ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         row.act();
         EXPECT_TRUE(NoticeBecomes(row.notice)) << Notice().toStdString();
     }
-    EXPECT_FALSE(Window().PageSetup(0).Changed) << "never reloaded without the user";
 }
 
-TEST_F(DiskWatchTest, ReloadReadsTheFileAsOpenAndForgetsTheSteps) {
+TEST_F(DiskWatchTest, ReloadReadsTheFileAsOpenAsAStepToUndo) {
     const std::string path = SetupFile("car.br1");
     Open(path);
     MarkChanged(0);
@@ -106,8 +153,17 @@ TEST_F(DiskWatchTest, ReloadReadsTheFileAsOpenAndForgetsTheSteps) {
     }());
     EXPECT_FALSE(Window().PageSetup(0).Changed);
     EXPECT_FALSE(Action("Save1")->isEnabled());
-    EXPECT_FALSE(Action("Undo1")->isEnabled()) << "nothing to undo after a reload";
     EXPECT_TRUE(SheetText()[2].endsWith("Fuel: 46 gallons"));
+    // Nothing is lost: the edits come back, still to save, and the file's version after them.
+    const SetupRecord reloaded = Window().PageSetup(0).Record;
+    ASSERT_EQ(Action("Undo1")->text(), "&Undo Reload");
+    Action("Undo1")->trigger();
+    EXPECT_EQ(Window().PageSetup(0).Record.Get(field::SteeringRatio), 17.0f);
+    EXPECT_TRUE(Window().PageSetup(0).Changed);
+    EXPECT_EQ(Notice(), "") << "the page knows the file's version";
+    Action("Redo1")->trigger();
+    EXPECT_EQ(Window().PageSetup(0).Record, reloaded);
+    EXPECT_FALSE(Window().PageSetup(0).Changed);
 
     // Still watched after the rename: the next change shows as well, and is kept on request.
     ChangeInPlace(path, WithFuel(20));
@@ -160,6 +216,27 @@ TEST_F(DiskWatchTest, SavingOverAFileChangedOnDiskAsksFirst) {
     SelectPage(0);
     EXPECT_EQ(Notice(), "");
     EXPECT_EQ(platform.questions.size(), 2u);
+}
+
+// A save asks before it replaces any file that changed since this program last read or wrote
+// it, wherever the page has been since.
+TEST_F(DiskWatchTest, SavingOverAFileThePageLeftAsksToo) {
+    const std::string orig = SetupFile("orig.br1");
+    Open(orig);
+    MarkChanged(0);
+    platform.saveAnswers = {QString::fromStdString(dir.File("copy.br1"))};
+    Action("Save1")->trigger();
+    const SetupRecord theirs = WithFuel(30);
+    ChangeInPlace(orig, theirs);
+    MarkChanged(0);
+    platform.saveAnswers = {QString::fromStdString(orig)};
+    platform.questionAnswers = {Platform::Answer::No};
+    Action("Save1")->trigger();
+    ASSERT_EQ(platform.questions.size(), 1u);
+    EXPECT_EQ(platform.questions[0].text,
+              "orig.br1 was changed on disk since you opened it. Replace it?");
+    EXPECT_EQ(ReadBytes(orig),
+              std::vector<std::uint8_t>(theirs.ToBytes().begin(), theirs.ToBytes().end()));
 }
 
 // Each page on a file has its own notice, and a page's save is a change for the others.

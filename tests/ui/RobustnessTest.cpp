@@ -3,11 +3,15 @@
 
 #include "../core/FailingFileOps.h"
 #include "WindowFixture.h"
+#include "app/EndingSignals.h"
 
 #include <QMimeData>
 #include <QUrl>
 
+#include <csignal>
 #include <random>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace kvq::test {
 namespace {
@@ -53,6 +57,47 @@ TEST_F(RobustnessTest, AFailedSaveOnClosingKeepsThePageAndTheWindow) {
     EXPECT_EQ(Window().PageCount(), 1);
     EXPECT_EQ(platform.errors.size(), 2u);
     platform.fileOps = nullptr;
+}
+
+// A signal that ends the window while a save waits for the disk: the save finishes first, the
+// file is in place and no temporary file is left; then the window ends by the signal.
+TEST_F(RobustnessTest, ASignalInTheMiddleOfASaveLeavesNoTemporaryFile) {
+    // The disk is slow enough for the signal to come while the file is being flushed.
+    class SignalledWhileFlushing : public FileOps {
+    public:
+        explicit SignalledWhileFlushing(int signal) : signal_(signal) {}
+        int Fsync(int fd) override {
+            ::raise(signal_);
+            return FileOps::Fsync(fd);
+        }
+
+    private:
+        int signal_;
+    };
+    const std::string path = SetupFile("car.br1");
+    Open(path);
+    MarkChanged(0);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            EndOnSignalsFromTheEventLoop(&Window());
+            SignalledWhileFlushing ops(signal);
+            platform.fileOps = &ops;
+            platform.saveAnswers = {QString::fromStdString(path)};
+            Window().Save1Click();
+            QTest::qWait(5000);
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(ReadBytes(path), PageBytes(0));
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+            EXPECT_FALSE(entry.path().filename().string().starts_with('.'))
+                << "a temporary file is left: " << entry.path();
+        SetupFile("car.br1");
+    }
 }
 
 TEST_F(RobustnessTest, AFailedSettingsWriteIsSilentAndKeepsTheOldFile) {

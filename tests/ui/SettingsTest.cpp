@@ -78,6 +78,16 @@ TEST_F(SettingsTest, StateComesBackAfterARestart) {
     EXPECT_EQ(platform.openInitialFiles.back().toStdString(), path);
 }
 
+// Entries the list would not write, put there by hand, are neither offered nor written back
+// rewritten; the others come back byte for byte.
+TEST_F(SettingsTest, RecentFilesPassOverWhatTheListWouldNotWrite) {
+    const std::string path = SetupFile("car.br1");
+    WriteText(SettingsFile(), "[Files]\nRecentFiles=/d/\xff\xfe.br1|rel.br1| |/d/|" + path + "\n");
+    EXPECT_EQ(RecentFiles(), QStringList{QString::fromStdString(path)});
+    Restart();
+    EXPECT_EQ(IniProfile::Load(SettingsFile()).Read("Files", "RecentFiles", "?"), path);
+}
+
 TEST_F(SettingsTest, WithoutALimitsFileKvqDefaultIsCheckedWhateverTheFileSays) {
     WriteText(SettingsFile(), "[Flags]\nKVQDefault=0\n");
     EXPECT_TRUE(Action("KVQDefault1")->isChecked());

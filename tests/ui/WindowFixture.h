@@ -4,6 +4,7 @@
 #include "QtPrinters.h"
 #include "ScriptedPlatform.h"
 #include "app/CopyDlg.h"
+#include "app/LocalPath.h"
 #include "app/Main.h"
 #include "app/SheetView.h"
 #include "setup/ImportTemplate.h"
@@ -67,7 +68,7 @@ protected:
 
     // Opens a file through File, Open with the dialog answering it.
     void Open(const std::string& path) {
-        platform.openAnswers.push_back(QString::fromStdString(path));
+        platform.openAnswers.push_back(FromLocalPath(path));
         Window().Open1Click();
     }
 
