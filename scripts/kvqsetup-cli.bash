@@ -23,7 +23,7 @@ _kvqsetup_cli() {
         dump) options="--json --limits" ;;
         diff) options="" ;;
         gears) options="--json" ;;
-        set) options="--limits -o --fields" ;;
+        set) options="--limits --quiet -o --fields" ;;
         list) options="--limits --where --sort --json --csv --duplicates" ;;
         *) return ;;
     esac

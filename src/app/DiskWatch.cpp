@@ -247,6 +247,12 @@ TDiskBar::TDiskBar(QWidget* parent) : QToolBar(parent) {
     keep->setObjectName("KeepVersion1");
     connect(reload_, &QAction::triggered, this, &TDiskBar::Reload);
     connect(keep, &QAction::triggered, this, &TDiskBar::Keep);
+    // The buttons carry access keys (Alt+R, Alt+K) and are stops of Tab.
+    for (auto [action, text] :
+         {std::pair{reload_, "&Reload"}, std::pair{keep, "&Keep this version"}}) {
+        action->setIconText(text);
+        widgetForAction(action)->setFocusPolicy(Qt::TabFocus);
+    }
     hide();
 }
 

@@ -3,6 +3,7 @@
 // of their own (MainPages, MainEditing, MainTransfer).
 #include "app/Main.h"
 
+#include "app/Accessibility.h"
 #include "app/CopyDlg.h"
 #include "app/LocalPath.h"
 #include "app/OpenDialog.h"
@@ -24,6 +25,8 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QTabBar>
 #include <QTimer>
 
@@ -50,6 +53,7 @@ TForm1::TForm1(Platform& platform, QWidget* parent) : QMainWindow(parent), platf
     font.setStyleHint(QFont::TypeWriter);
     font.setPointSize(9);
     setFont(font);
+    InstallAccessibility();
     BuildWindow();
     BuildMenus();
     BuildEditors();
@@ -62,7 +66,7 @@ TForm1::TForm1(Platform& platform, QWidget* parent) : QMainWindow(parent), platf
 TForm1::~TForm1() = default;
 
 void TForm1::BuildWindow() {
-    client_ = new QWidget(this);
+    client_ = new PageArea(this);
     client_->setObjectName("ClientArea");
     setCentralWidget(client_);
 
@@ -72,16 +76,22 @@ void TForm1::BuildWindow() {
     TabControl1 = new QTabBar(client_);
     TabControl1->setObjectName("TabControl1");
     TabControl1->setExpanding(false);
-    TabControl1->setFocusPolicy(Qt::ClickFocus);
+    // The first stop of Tab, with the sheet after it.
+    TabControl1->setFocusPolicy(Qt::StrongFocus);
+    TabControl1->setTabsClosable(true);
     TabControl1->setContextMenuPolicy(Qt::CustomContextMenu);
     TabControl1->installEventFilter(this);
     installEventFilter(this);
     connect(TabControl1, &QTabBar::currentChanged, this, [this] { TabControl1Change(); });
+    connect(TabControl1, &QTabBar::tabCloseRequested, this,
+            [this](int page) { ClosePageAt(page); });
     connect(TabControl1, &QWidget::customContextMenuRequested, this,
             [this](QPoint at) { PopupMenu1->popup(TabControl1->mapToGlobal(at)); });
 
     Memo1 = new SheetView(client_);
     Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+    Memo1->installEventFilter(this);
+    setTabOrder(TabControl1, Memo1);
     connect(Memo1, &SheetView::Clicked, this, [this] { Memo1Click(); });
     connect(Memo1, &SheetView::DoubleClicked, this, [this](QPoint at) { Memo1DblClick(at); });
     connect(Memo1, &SheetView::MouseMoved, this, [this](QPoint at) { Memo1MouseMove(at); });
@@ -115,9 +125,7 @@ void TForm1::BuildEditors() {
     LSpinEdit1->setText("0");
     connect(LSpinEdit1, &TSpinEditBase::Change, this, [this] { LSpinEdit1Change(); });
 
-    for (TSpinEditBase* editor :
-         {static_cast<TSpinEditBase*>(SpinEdit1), static_cast<TSpinEditBase*>(FSpinEdit1),
-          static_cast<TSpinEditBase*>(LSpinEdit1)}) {
+    for (TSpinEditBase* editor : Editors()) {
         editor->setProperty("Tag", 0);
         editor->SetBeep([this] { platform_.Beep(); });
         editor->installEventFilter(this);
@@ -125,12 +133,17 @@ void TForm1::BuildEditors() {
     }
 }
 
+std::array<TSpinEditBase*, 3> TForm1::Editors() const {
+    return {SpinEdit1, FSpinEdit1, LSpinEdit1};
+}
+
 void TForm1::BuildMenus() {
-    auto action = [](QMenu* menu, const char* name, const QString& text, const QString& shortcut,
+    // The first key is the one the menu shows.
+    auto action = [](QMenu* menu, const char* name, const QString& text, const QString& shortcuts,
                      bool enabled) {
         auto* a = menu->addAction(text);
         a->setObjectName(name);
-        if (!shortcut.isEmpty()) a->setShortcut(QKeySequence(shortcut));
+        if (!shortcuts.isEmpty()) a->setShortcuts(QKeySequence::listFromString(shortcuts));
         a->setEnabled(enabled);
         return a;
     };
@@ -147,12 +160,13 @@ void TForm1::BuildMenus() {
     };
 
     File1 = menu(menuBar()->addMenu("&File"), "File1");
-    Open1 = action(File1, "Open1", "&Open", "Ctrl+O", true);
-    Save1 = action(File1, "Save1", "&Save", "Ctrl+S", false);
-    Close1 = action(File1, "Close1", "&Close", "Ctrl+F4", false);
-    Print1 = action(File1, "Print1", "&Print", "Ctrl+P", false);
+    Open1 = action(File1, "Open1", "&Open...", "Ctrl+O", true);
+    Save1 = action(File1, "Save1", "&Save...", "Ctrl+S", false);
+    SaveAs1 = action(File1, "SaveAs1", "Save &As...", "Ctrl+Shift+S", false);
+    Close1 = action(File1, "Close1", "&Close", "Ctrl+F4; Ctrl+W", false);
+    Print1 = action(File1, "Print1", "&Print...", "Ctrl+P", false);
     separator(File1, "N1");
-    Exit1 = action(File1, "Exit1", "E&xit", "", true);
+    Exit1 = action(File1, "Exit1", "E&xit", "Ctrl+Q", true);
 
     Edit1 = menu(menuBar()->addMenu("&Edit"), "Edit1");
     Copy1 = action(Edit1, "Copy1", "&Copy", "Ctrl+C", false);
@@ -169,7 +183,20 @@ void TForm1::BuildMenus() {
     KVQDefault1->setVisible(false);
 
     Help1 = menu(menuBar()->addMenu("&Help"), "Help1");
+    HelpText1 = action(Help1, "HelpText1", "&Contents", "F1", true);
     About1 = action(Help1, "About1", "&About", "", true);
+
+    // Keys of the page strip, in no menu.
+    NextPage1 = new QAction(this);
+    NextPage1->setObjectName("NextPage1");
+    NextPage1->setShortcuts({QKeySequence("Ctrl+Tab"), QKeySequence("Ctrl+PgDown")});
+    PreviousPage1 = new QAction(this);
+    PreviousPage1->setObjectName("PreviousPage1");
+    // Shift turns Tab into Backtab, as which some systems deliver it.
+    PreviousPage1->setShortcuts({QKeySequence("Ctrl+Shift+Tab"),
+                                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+                                 QKeySequence("Ctrl+PgUp")});
+    addActions({NextPage1, PreviousPage1});
 
     // Qt fires neither of two actions that share a key, so each key belongs to one action and
     // its twin in the pop-up menu only shows it.
@@ -183,7 +210,12 @@ void TForm1::BuildMenus() {
     for (QAction* item : {CopyChassis1, CopyChassis2}) item->setProperty("Tag", 0);
 
     connect(Open1, &QAction::triggered, this, [this] { Open1Click(); });
-    connect(Save1, &QAction::triggered, this, [this] { Save1Click(); });
+    // Save always asks for the name: Save As is the same command, offered on an unchanged page.
+    for (QAction* item : {Save1, SaveAs1})
+        connect(item, &QAction::triggered, this, [this] { Save1Click(); });
+    connect(HelpText1, &QAction::triggered, this, [this] { HelpText1Click(); });
+    connect(NextPage1, &QAction::triggered, this, [this] { StepPage(1); });
+    connect(PreviousPage1, &QAction::triggered, this, [this] { StepPage(-1); });
     connect(Close1, &QAction::triggered, this, [this] { ClosePage1Click(); });
     connect(ClosePage1, &QAction::triggered, this, [this] { ClosePage1Click(); });
     connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
@@ -214,7 +246,7 @@ void TForm1::BuildComponents() {
             std::vector<TCopyDialog::Page> pages;
             pages.reserve(static_cast<std::size_t>(PageCount()));
             for (int page = 0; page < PageCount(); ++page)
-                pages.push_back({PageCaption(page), FromLocalPath(PageSetup(page).FileName)});
+                pages.push_back({PageDisplayName(page), FromLocalPath(PageSetup(page).FileName)});
             return pages;
         },
         this);
@@ -311,6 +343,41 @@ void TForm1::About1Click() {
     });
 }
 
+void TForm1::HelpText1Click() {
+    Guard([this] {
+        EndEdit();
+        // One help window, beside the main one, for as long as the user keeps it open.
+        if (!helpWindow_) {
+            auto* help = new QPlainTextEdit(this);
+            help->setObjectName("HelpWindow");
+            help->setWindowFlag(Qt::Window);
+            help->setAttribute(Qt::WA_DeleteOnClose);
+            help->setWindowTitle(QString(kApplicationTitle) + " Help");
+            help->setReadOnly(true);
+            help->setLineWrapMode(QPlainTextEdit::NoWrap);
+            help->setFont(font());
+            help->setAccessibleName("Help");
+            auto* close = new QAction(help);
+            close->setShortcut(Qt::Key_Escape);
+            connect(close, &QAction::triggered, help, &QWidget::close);
+            help->addAction(close);
+            connect(help, &QObject::destroyed, this, [this] { helpWindow_ = nullptr; });
+            helpWindow_ = help;
+        }
+        auto* help = static_cast<QPlainTextEdit*>(helpWindow_);
+        const std::vector<std::string> lines =
+            ReadTextLines(LocalPath(ProgramFolder() + "/Help.txt"));
+        QStringList text;
+        for (const std::string& line : lines) text << QString::fromStdString(line);
+        help->setPlainText(text.join('\n'));
+        help->resize(help->fontMetrics().horizontalAdvance(QString(80, 'x')),
+                     help->fontMetrics().lineSpacing() * 30);
+        help->show();
+        help->raise();
+        help->activateWindow();
+    });
+}
+
 void TForm1::mousePressEvent(QMouseEvent* event) {
     Memo1Click();
     QMainWindow::mousePressEvent(event);
@@ -350,6 +417,23 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == TabControl1 && event->type() == QEvent::MouseButtonPress) {
         // An edit belongs to the page it was opened on: commit it before the page changes.
         Memo1Click();
+    } else if (watched == TabControl1 && event->type() == QEvent::MouseButtonRelease) {
+        // A middle click closes the tab under the pointer.
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        const int page = TabControl1->tabAt(mouse->position().toPoint());
+        if (mouse->button() == Qt::MiddleButton && page >= 0) {
+            ClosePageAt(page);
+            return true;
+        }
+    } else if (watched == Memo1 && event->type() == QEvent::ToolTip) {
+        // Pointing at a value tells its range.
+        const QPoint at = static_cast<QHelpEvent*>(event)->pos();
+        const TSetup* setup = CurrentSetup();
+        ShowRangeTip(setup && Close1->isEnabled()
+                         ? FieldAt(at.x(), at.y(), setup->GearboxKind, metrics_, limits_)
+                         : 0,
+                     at);
+        return true;
     } else if (event->type() == QEvent::ShortcutOverride && IsEditor(watched)) {
         // A line edit claims Ctrl+C, Ctrl+V, Ctrl+Z and its redo key for its own text; in the
         // editors they stay the window's Copy, Paste, Undo and Redo, which end the edit first.
@@ -367,6 +451,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         if (widget && (widget == focus || (!focus && widget == this))) {
             auto* key = static_cast<QKeyEvent*>(event);
             FormKeyDown(key);
+            if (widget == Memo1 && SheetKey(key)) {
+                key->accept();
+                return true;
+            }
             // A letter that ran its command goes no further: the focused control could only
             // refuse it, and a dialog of the command may have moved the focus, so that the
             // window would take the same key for a new one.

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <array>
 #include <exception>
 #include <map>
 #include <memory>
@@ -58,6 +59,10 @@ public:
     // The pages in order: their captions and their setups.
     [[nodiscard]] int PageCount() const { return static_cast<int>(pages_.size()); }
     [[nodiscard]] QString PageCaption(int page) const;
+    // The page's name where the window lists pages (the choosers, the disk bar): its caption,
+    // with the file's folder where another open page has the same caption
+    // ("ferrari.fe2 — spa").
+    [[nodiscard]] QString PageDisplayName(int page) const;
     [[nodiscard]] const TSetup& PageSetup(int page) const {
         return *pages_.at(static_cast<std::size_t>(page));
     }
@@ -68,6 +73,8 @@ public:
     [[nodiscard]] const CellMetrics& Metrics() const { return metrics_; }
     [[nodiscard]] const CurrentLimits& Limits() const { return limits_; }
     [[nodiscard]] int HoverField() const { return hoverField_; }
+    // The value the sheet's field cursor is on.
+    [[nodiscard]] int CursorField() const { return cursorField_; }
 
     // Opens the files named on the command line as Open would; a missing one is reported, since
     // the user named it.
@@ -77,6 +84,11 @@ public:
     void Open1Click();
     void Save1Click();
     void ClosePage1Click();
+    // Closes the page at that index as Close does, bringing it to the front first.
+    void ClosePageAt(int page);
+    // Brings the next (+1) or previous (-1) page to the front, round the strip.
+    void StepPage(int step);
+    void HelpText1Click();
     void Exit1Click();
     void About1Click();
     void KVQDefault1Click();
@@ -128,6 +140,7 @@ private:
     void BuildWindow();
     void BuildMenus();
     void BuildEditors();
+    [[nodiscard]] std::array<TSpinEditBase*, 3> Editors() const;
     void BuildComponents();
     // Places the editor over the cell and gives it the focus.
     void PlaceEditor(TSpinEditBase* editor, const SheetCell& cell);
@@ -136,6 +149,14 @@ private:
     // Runs the command of a command letter; true when it ran one.
     bool FormKeyPress(QKeyEvent* event);
     bool IsEditor(const QObject* object) const;
+    // The keys of the sheet while it has the focus: the field cursor moves, Enter and F2 open
+    // its value's editor. True when the key was the sheet's.
+    bool SheetKey(QKeyEvent* event);
+    void MoveFieldCursorTo(int field);
+    // The range in force of a field as a tip at that point of the sheet; none for no field.
+    void ShowRangeTip(int field, QPoint position);
+    // Opens the editor of a field of the page in front, or flips the Y/N.
+    void EditField(int field);
     bool FormCloseQuery();
     // Asks whether to save a changed page before the window closes, and saves it on Yes; false
     // when the window must stay.
@@ -162,6 +183,8 @@ private:
     [[nodiscard]] CompareWindow::NamedSetup ReadAsOpened(const QString& file) const;
     void RenderSheet();
     void ShowHelpText();
+    // Each tab tells its file (the tip) and whether its page is changed (the mark).
+    void ShowPageStates();
     void EnablePageCommands(bool enabled);
     bool EditorVisible() const;
     bool ClipboardHasSetup();
@@ -192,6 +215,9 @@ private:
     bool shownBefore_ = false;
     CurrentLimits limits_;
     int hoverField_ = 0;
+    int cursorField_ = 0;
+    // Where the focus goes back to when the open editor closes.
+    QWidget* editReturnFocus_ = nullptr;
     // The setup of the page on which the open edit began.
     TSetup* editSetup_ = nullptr;
     int importPageCounter_ = 1;
@@ -212,6 +238,7 @@ private:
     QMenu* PopupMenu1 = nullptr;
     QAction* Open1 = nullptr;
     QAction* Save1 = nullptr;
+    QAction* SaveAs1 = nullptr;
     QAction* Close1 = nullptr;
     QAction* Print1 = nullptr;
     QAction* Exit1 = nullptr;
@@ -224,6 +251,10 @@ private:
     QAction* N4 = nullptr;
     QAction* KVQDefault1 = nullptr;
     QAction* About1 = nullptr;
+    QAction* HelpText1 = nullptr;
+    QAction* NextPage1 = nullptr;
+    QAction* PreviousPage1 = nullptr;
+    QWidget* helpWindow_ = nullptr;
     QAction* ClosePage1 = nullptr;
     QAction* CopyGearbox1 = nullptr;
     QAction* CopyChassis1 = nullptr;

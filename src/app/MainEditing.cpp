@@ -10,7 +10,11 @@
 #include "edit/SpinEdit.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QTabBar>
+#include <QToolTip>
+
+#include <algorithm>
 
 namespace kvq {
 
@@ -30,17 +34,84 @@ void TForm1::Memo1DblClick(QPoint position) {
         // The pointer has not moved since the first click ended the edit, so the field under it
         // is looked up afresh: the edit begins where the user double-clicked.
         Memo1MouseMove(position);
-        TSetup* setup = CurrentSetup();
-        if (!setup || hoverField_ <= 0) return;
-        Memo1->setCursor(Qt::ArrowCursor);
-        editSetup_ = setup;
-        const SetupRecord before = setup->Record;
-        BeginEdit(setup->Record, hoverField_);
-        if (hoverField_ != kToggleField) return;
-        RecordStep(*setup, before, FieldName(kToggleField), false);
-        RenderSheet();
-        emit SetupChanged(setup);
+        EditField(hoverField_);
     });
+}
+
+void TForm1::EditField(int field) {
+    TSetup* setup = CurrentSetup();
+    if (!setup || !Close1->isEnabled() || field <= 0) return;
+    hoverField_ = field;
+    MoveFieldCursorTo(field);
+    Memo1->setCursor(Qt::ArrowCursor);
+    editSetup_ = setup;
+    editReturnFocus_ = Memo1->hasFocus() ? static_cast<QWidget*>(Memo1) : TabControl1;
+    const SetupRecord before = setup->Record;
+    BeginEdit(setup->Record, field);
+    if (field != kToggleField) return;
+    RecordStep(*setup, before, FieldName(kToggleField), false);
+    RenderSheet();
+    emit SetupChanged(setup);
+}
+
+bool TForm1::SheetKey(QKeyEvent* event) {
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    const TSetup* setup = CurrentSetup();
+    FieldMove move = FieldMove::First;
+    switch (event->key()) {
+    case Qt::Key_Up: move = FieldMove::Up; break;
+    case Qt::Key_Down: move = FieldMove::Down; break;
+    case Qt::Key_Left: move = FieldMove::Left; break;
+    case Qt::Key_Right: move = FieldMove::Right; break;
+    case Qt::Key_Home: move = FieldMove::First; break;
+    case Qt::Key_End: move = FieldMove::Last; break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_F2:
+        // As a double click on the value under the cursor.
+        Guard([this] {
+            EndEdit();
+            EditField(cursorField_);
+        });
+        return true;
+    default: return false;
+    }
+    if (!setup || !Close1->isEnabled()) return true;
+    MoveFieldCursorTo(MoveFieldCursor(cursorField_, move, setup->GearboxKind, limits_));
+    if (const auto cell = Memo1->FieldCursor())
+        ShowRangeTip(cursorField_, Memo1->CellRect(*cell).bottomLeft());
+    return true;
+}
+
+void TForm1::MoveFieldCursorTo(int field) {
+    cursorField_ = field;
+    const TSetup* setup = CurrentSetup();
+    if (!setup || field <= 0) {
+        Memo1->SetFieldCursor(std::nullopt);
+        return;
+    }
+    // "Fuel, 43 gallons": the label, and the value as the sheet shows it.
+    const SheetCell cell = CellOfField(field, limits_.Tables());
+    const QStringList& lines = Memo1->Lines();
+    const QString shown = cell.Row < lines.size() ? lines[cell.Row].mid(cell.Col, cell.Width) : "";
+    Memo1->SetFieldCursor(
+        cell,
+        QString::fromUtf8(FieldName(field)) + ", " + shown.trimmed() +
+            QString::fromUtf8(FieldUnit(field)),
+        QString::fromStdString(RangeText(field, setup->Record, limits_.Tables())));
+}
+
+void TForm1::ShowRangeTip(int field, QPoint position) {
+    const TSetup* setup = CurrentSetup();
+    if (!setup || field <= 0) {
+        QToolTip::hideText();
+        return;
+    }
+    const QRect cell = Memo1->CellRect(CellOfField(field, limits_.Tables()));
+    QToolTip::showText(Memo1->mapToGlobal(position),
+                       QString::fromStdString(RangeText(field, setup->Record, limits_.Tables())),
+                       Memo1, cell);
 }
 
 void TForm1::Memo1MouseMove(QPoint position) {
@@ -67,6 +138,11 @@ void TForm1::PlaceEditor(TSpinEditBase* editor, const SheetCell& cell) {
 
 void TForm1::BeginEdit(SetupRecord& record, int field) {
     const EditorDescription editor = DescribeEditor(field, record, limits_.Tables());
+    // The editor is named after its field and tells its range.
+    for (TSpinEditBase* each : Editors()) {
+        each->setAccessibleName(QString::fromUtf8(FieldName(field)));
+        each->setToolTip(QString::fromStdString(RangeText(field, record, limits_.Tables())));
+    }
     VisitField(field, limits_.Tables(),
                Overloaded{
                    [&](const IntegerLimit&) {
@@ -136,11 +212,12 @@ void TForm1::EndEdit() {
 }
 
 void TForm1::CancelEdit() {
+    const bool wasOpen = EditorVisible();
     editSetup_ = nullptr;
-    SpinEdit1->hide();
-    FSpinEdit1->hide();
-    LSpinEdit1->hide();
-    TabControl1->setFocus();
+    for (TSpinEditBase* editor : Editors()) editor->hide();
+    // The focus goes back where the edit began: the sheet, with its cursor on the value, or the
+    // page strip.
+    if (wasOpen) (editReturnFocus_ ? editReturnFocus_ : TabControl1)->setFocus();
     FollowCurrentPage();
 }
 

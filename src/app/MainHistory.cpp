@@ -142,7 +142,7 @@ void TForm1::FollowCurrentPage() {
            stack ? stack->undoText() : QString());
     follow(Redo1, "&Redo", stack && stack->canRedo(), stack ? stack->redoText() : QString());
     DiskBar1->ShowNotice(setup ? DiskWatch1->NoticeOf(setup) : FileState::Same,
-                         setup ? PageCaption(CurrentPage()) : QString());
+                         setup ? PageDisplayName(CurrentPage()) : QString());
 }
 
 void TForm1::FileRead(const TSetup& setup, const SetupRecord& onDisk) {
@@ -152,6 +152,13 @@ void TForm1::FileRead(const TSetup& setup, const SetupRecord& onDisk) {
 }
 
 bool TForm1::MayReplace(const TSetup& setup, const QString& path) {
+    // Another setup the user happened to pick is not replaced without a word; the page's own
+    // file, the one it was read from or last written to, is.
+    const QFileInfo chosen(path);
+    if (chosen.isFile() &&
+        (setup.FileName.empty() || chosen != QFileInfo(FromLocalPath(setup.FileName))))
+        return platform_.Confirm(this, kApplicationTitle,
+                                 FileNameShown(path) + " already exists. Replace it?");
     if (!DiskWatch1->ChangedSinceKnown(&setup, LocalPath(path))) return true;
     return platform_.Confirm(this, kApplicationTitle,
                              FileNameShown(path) +

@@ -15,9 +15,12 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QPainter>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace kvq {
 
@@ -29,9 +32,70 @@ QString CaptionOf(const QString& path) {
     return QString::fromStdString(PrintableName(FileNameOf(LocalPath(path))));
 }
 
+// The mark of a changed page on its tab: a dot, or a blank as wide, so that no tab moves when a
+// page changes.
+QIcon PageMark(bool changed, const QColor& colour) {
+    constexpr int kSize = 16;
+    QPixmap mark(kSize * 2, kSize * 2);
+    mark.setDevicePixelRatio(2);
+    mark.fill(Qt::transparent);
+    if (changed) {
+        QPainter painter(&mark);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colour);
+        painter.drawEllipse(QRectF(kSize / 2.0 - 3.5, kSize / 2.0 - 3.5, 7, 7));
+    }
+    return QIcon(mark);
+}
+
+QString FolderShown(const QString& folder) {
+    return QString::fromStdString(PrintableName(LocalPath(folder)));
+}
+
 } // namespace
 
 QString TForm1::PageCaption(int page) const { return TabControl1->tabText(page); }
+
+QString TForm1::PageDisplayName(int page) const {
+    const QString caption = PageCaption(page);
+    auto folderOf = [this](int other) {
+        const std::string& file = PageSetup(other).FileName;
+        return file.empty() ? QString() : QFileInfo(FromLocalPath(file)).absolutePath();
+    };
+    const QString folder = folderOf(page);
+    if (folder.isEmpty()) return caption;
+    // The folder's name tells the pages apart, or its whole path where that is the same too.
+    bool shared = false;
+    bool sameFolderName = false;
+    for (int other = 0; other < PageCount(); ++other) {
+        if (other == page || PageCaption(other) != caption) continue;
+        // Pages on the same file are told apart by nothing a folder would say.
+        const QString otherFolder = folderOf(other);
+        if (otherFolder.isEmpty() || otherFolder == folder) continue;
+        shared = true;
+        sameFolderName =
+            sameFolderName || QFileInfo(otherFolder).fileName() == QFileInfo(folder).fileName();
+    }
+    if (!shared) return caption;
+    return caption + " \u2014 " +
+           FolderShown(sameFolderName ? folder : QFileInfo(folder).fileName());
+}
+
+void TForm1::ShowPageStates() {
+    const QColor colour = TabControl1->palette().color(QPalette::WindowText);
+    for (int page = 0; page < PageCount(); ++page) {
+        const TSetup& setup = PageSetup(page);
+        TabControl1->setTabIcon(page, PageMark(setup.Changed, colour));
+        TabControl1->setTabToolTip(
+            page, setup.FileName.empty()
+                      ? QString("Not saved to a file")
+                      : QString::fromStdString(PrintableName(LocalPath(
+                            QFileInfo(FromLocalPath(setup.FileName)).absoluteFilePath()))));
+        TabControl1->setAccessibleTabName(page,
+                                          PageCaption(page) + (setup.Changed ? ", changed" : ""));
+    }
+}
 
 int TForm1::CurrentPage() const { return TabControl1->currentIndex(); }
 
@@ -71,8 +135,8 @@ void TForm1::RemoveCurrentPage() {
 }
 
 void TForm1::EnablePageCommands(bool enabled) {
-    for (QAction* a : {Close1, ClosePage1, Print1, Copy1, CopyGearbox1, CopyGearbox2, CopyChassis1,
-                       CopyChassis2, CompareWith1, CompareWith2})
+    for (QAction* a : {Close1, ClosePage1, SaveAs1, Print1, Copy1, CopyGearbox1, CopyGearbox2,
+                       CopyChassis1, CopyChassis2, CompareWith1, CompareWith2})
         a->setEnabled(enabled);
 }
 
@@ -81,12 +145,18 @@ void TForm1::RenderSheet() {
     if (!setup) return;
     Memo1->SetLines(SheetLines(*setup));
     Save1->setEnabled(setup->Changed);
+    ShowPageStates();
+    // The field cursor stays on its value while the sheet shows it.
+    const std::vector<int> fields = FieldsOnSheet(setup->GearboxKind, limits_);
+    const bool shown = std::ranges::find(fields, cursorField_) != fields.end();
+    MoveFieldCursorTo(shown ? cursorField_ : fields.empty() ? 0 : fields.front());
     FollowCurrentPage();
 }
 
 void TForm1::ShowHelpText() {
     Memo1->Clear();
-    for (QAction* a : {Copy1, Print1, Close1, ClosePage1, Save1}) a->setEnabled(false);
+    MoveFieldCursorTo(0);
+    for (QAction* a : {Copy1, Print1, Close1, ClosePage1, Save1, SaveAs1}) a->setEnabled(false);
     FollowCurrentPage();
     Memo1->setCursor(Qt::ArrowCursor);
     const QString path = ProgramFolder() + "/Help.txt";
@@ -118,8 +188,9 @@ void TForm1::OpenFiles(const QStringList& paths) {
 void TForm1::Open1Click() {
     Guard([this] {
         EndEdit();
-        if (!OpenDialog1->Execute()) return;
-        OpenSetupFile(OpenDialog1->FileName(), false);
+        // Each file chosen on a page of its own, in the order given.
+        for (const QString& path : OpenDialog1->ExecuteSeveral())
+            Guard([&] { OpenSetupFile(path, false); });
     });
 }
 
@@ -191,6 +262,24 @@ void TForm1::ClosePage1Click() {
                 a->setEnabled(false);
         }
         TabControl1Change();
+    });
+}
+
+void TForm1::ClosePageAt(int page) {
+    Guard([this, page] {
+        EndEdit();
+        if (page < 0 || page >= PageCount()) return;
+        // The page asked about is the one in front.
+        if (page != CurrentPage()) TabControl1->setCurrentIndex(page);
+        ClosePage1Click();
+    });
+}
+
+void TForm1::StepPage(int step) {
+    Guard([this, step] {
+        EndEdit();
+        if (PageCount() < 2) return;
+        TabControl1->setCurrentIndex((CurrentPage() + step + PageCount()) % PageCount());
     });
 }
 

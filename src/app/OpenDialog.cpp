@@ -20,7 +20,7 @@ bool TOpenDialog::Execute() {
 
 QStringList TOpenDialog::ExecuteSeveral() {
     const QStringList chosen = platform_.OpenFileNames(owner_, kSetupFileFilter, fileName_);
-    if (!chosen.isEmpty()) fileName_ = chosen.front();
+    if (!chosen.isEmpty()) fileName_ = chosen.back();
     return chosen;
 }
 

@@ -23,8 +23,8 @@ public:
 
     // Shows the dialog; true when the user picked a file, which FileName then holds.
     bool Execute();
-    // Shows the dialog for any number of files; the files picked, the first of which FileName
-    // then holds, or none when the user cancels.
+    // Shows the dialog for one file or several; the files picked, in the order given, and the
+    // last of them in FileName. None when the user cancels.
     QStringList ExecuteSeveral();
 
 private:

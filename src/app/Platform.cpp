@@ -51,7 +51,7 @@ QtPlatform::QtPlatform(QObject* parent) : Platform(parent) {
 namespace {
 
 // Shows only the descriptions, as the setup dialogs always have; the masks still filter. The
-// files chosen, none when the user cancels.
+// window asks itself before a file is replaced. The files chosen, none when the user cancels.
 QStringList RunFileDialog(QWidget* parent, QFileDialog::FileMode mode, const QString& title,
                           const QString& filter, const QString& initialFile) {
     QFileDialog dialog(parent, title);

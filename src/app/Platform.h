@@ -81,10 +81,10 @@ public:
 
     std::optional<QString> OpenFileName(QWidget* parent, const QString& filter,
                                         const QString& initialFile) override;
-    std::optional<QString> SaveFileName(QWidget* parent, const QString& title,
-                                        const QString& filter, const QString& initialFile) override;
     QStringList OpenFileNames(QWidget* parent, const QString& filter,
                               const QString& initialFile) override;
+    std::optional<QString> SaveFileName(QWidget* parent, const QString& title,
+                                        const QString& filter, const QString& initialFile) override;
     Answer Question(QWidget* parent, const QString& caption, const QString& text) override;
     bool Confirm(QWidget* parent, const QString& caption, const QString& text) override;
     void ErrorBox(QWidget* parent, const QString& caption, const QString& text) override;

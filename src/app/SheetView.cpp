@@ -1,5 +1,6 @@
 #include "app/SheetView.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -7,10 +8,14 @@
 
 namespace kvq {
 
-SheetView::SheetView(QWidget* parent) : QWidget(parent) {
+SheetView::SheetView(QWidget* parent) : QWidget(parent), cursorObject_(new QObject(this)) {
     setObjectName("Memo1");
+    setAccessibleName("Setup sheet");
+    cursorObject_->setObjectName("FieldCursor");
     setMouseTracking(true);
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab from the page strip; a click leaves the focus where it is, so the arrow
+    // keys of a mouse user keep changing the page.
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::ArrowCursor);
 }
 
@@ -51,6 +56,42 @@ void SheetView::SetMarkedCells(std::vector<SheetCell> cells) {
     update();
 }
 
+void SheetView::SetFieldCursor(std::optional<SheetCell> cell, const QString& name,
+                               const QString& description) {
+    const bool moved = cell != cursorCell_;
+    const bool renamed = name != cursorName_;
+    if (moved && cursorCell_) update(CellRect(*cursorCell_));
+    cursorCell_ = cell;
+    cursorName_ = name;
+    cursorDescription_ = description;
+    if (moved && cursorCell_) update(CellRect(*cursorCell_));
+    if (moved && cursorCell_ && hasFocus()) {
+        QAccessibleEvent focus(cursorObject_, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    } else if (renamed) {
+        QAccessibleEvent changed(cursorObject_, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
+}
+
+QRect SheetView::CellRect(const SheetCell& cell) const {
+    return {cell.Col * metrics_.CharWidth, cell.Row * metrics_.LineHeight,
+            cell.Width * metrics_.CharWidth, metrics_.LineHeight};
+}
+
+void SheetView::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    if (!cursorCell_) return;
+    update(CellRect(*cursorCell_));
+    QAccessibleEvent focus(cursorObject_, QAccessible::Focus);
+    QAccessible::updateAccessibility(&focus);
+}
+
+void SheetView::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    if (cursorCell_) update(CellRect(*cursorCell_));
+}
+
 void SheetView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const int cw = metrics_.CharWidth;
@@ -74,6 +115,12 @@ void SheetView::paintEvent(QPaintEvent* event) {
             // Centred in its own cell and clipped to it: the grid holds whatever the font.
             painter.drawText(QRect(column * cw, row * lh, cw, lh), Qt::AlignCenter, QString(ch));
         }
+    }
+    // The focus frame lies on the value's own cells, its line just inside them.
+    if (cursorCell_ && hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(CellRect(*cursorCell_).adjusted(0, 0, -1, -1));
     }
 }
 

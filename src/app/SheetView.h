@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,18 @@ public:
     // differ.
     void SetMarkedCells(std::vector<SheetCell> cells);
 
+    // The field cursor: the cells of the value the keyboard is on, framed while the view has the
+    // focus, with what assistive technology reads of it (its label and value, and the range in
+    // force). Nothing while the view shows no values.
+    void SetFieldCursor(std::optional<SheetCell> cell, const QString& name = {},
+                        const QString& description = {});
+    [[nodiscard]] std::optional<SheetCell> FieldCursor() const { return cursorCell_; }
+    [[nodiscard]] QRect CellRect(const SheetCell& cell) const;
+    // The object that stands for the value under the field cursor to assistive technology.
+    [[nodiscard]] QObject* FieldCursorObject() const { return cursorObject_; }
+    [[nodiscard]] const QString& FieldCursorName() const { return cursorName_; }
+    [[nodiscard]] const QString& FieldCursorDescription() const { return cursorDescription_; }
+
 signals:
     void Clicked();
     void DoubleClicked(QPoint position);
@@ -49,11 +62,17 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     QStringList lines_;
     std::vector<SheetCell> marked_;
     CellMetrics metrics_ = kNormalMetrics;
+    std::optional<SheetCell> cursorCell_;
+    QString cursorName_;
+    QString cursorDescription_;
+    QObject* cursorObject_;
 };
 
 } // namespace kvq

@@ -172,7 +172,7 @@ int RunDiff(const std::vector<std::string>& args) {
 }
 
 int RunSet(const std::vector<std::string>& args) {
-    const Options options = ParseOptions(args, {"--limits", "-o"}, {"--fields"});
+    const Options options = ParseOptions(args, {"--limits", "-o"}, {"--fields", "--quiet"});
     if (options.Has("--fields")) {
         for (const std::string_view name : SettableFieldNames()) PrintOut(std::string(name) + "\n");
         return kOk;
@@ -190,15 +190,21 @@ int RunSet(const std::vector<std::string>& args) {
     TSetup setup = LoadSetupOrThrow(options.Positional.front());
     // Every bad assignment is told, and then nothing is written.
     int status = kOk;
+    std::vector<std::string> clamped;
     for (const auto& [name, value] : assignments) {
         try {
-            SetNamedField(setup.Record, name, value, limits);
+            const FieldSetting setting = SetNamedField(setup.Record, name, value, limits);
+            if (setting.Clamped) clamped.push_back(*setting.Clamped);
         } catch (const KvqError& e) {
             PrintError(e.what());
             status = kBadInput;
         }
     }
-    if (status == kOk) WriteOutput(output, setup.Record);
+    if (status != kOk) return status;
+    // What was written differs from what was asked: said unless the caller wants quiet.
+    if (!options.Has("--quiet"))
+        for (const std::string& notice : clamped) PrintError(notice);
+    WriteOutput(output, setup.Record);
     return status;
 }
 

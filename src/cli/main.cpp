@@ -44,9 +44,10 @@ constexpr std::array kCommands = {
         "print the gear ladder of each FILE as stored, one gear a line: the gear, its overall\n"
         "      ratio (gear x diff) and the engine speed change in percent at the upshift into it",
         &RunGears},
-    Command{"set", "[--limits LMT] FILE FIELD=VALUE... -o OUT | --fields",
+    Command{"set", "[--limits LMT] [--quiet] FILE FIELD=VALUE... -o OUT | --fields",
             "write FILE to OUT with the fields set as an edit in the window sets them (within the\n"
-            "      limits, partner side too while SymmetricFlag is 1); --fields lists the FIELDs",
+            "      limits, partner side too while SymmetricFlag is 1; a value clamped is told\n"
+            "      unless --quiet); --fields lists the FIELDs",
             &RunSet},
     Command{"list",
             "[--limits LMT] [--where EXPR]... [--sort KEY[,KEY]...] [--json | --csv] "

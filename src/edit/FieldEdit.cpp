@@ -2,6 +2,7 @@
 
 #include "base/TextFormat.h"
 #include "base/Utils.h"
+#include "edit/FieldNames.h"
 #include "setup/GearTables.h"
 #include "setup/Sheet.h"
 
@@ -200,6 +201,33 @@ EditorDescription DescribeEditor(int field, const SetupRecord& record, const Lim
         });
 }
 
+std::string RangeText(int field, const SetupRecord& record, const LimitTables& tables) {
+    const EditorDescription editor = DescribeEditor(field, record, tables);
+    const std::string name = std::string(FieldName(field)) + ": ";
+    const std::string unit(FieldUnit(field));
+    switch (editor.Kind) {
+    case ToggleField: return name + "Y or N";
+    case ListField: {
+        auto entry = [&](double index) {
+            const std::string text = ListItemText(editor.List, static_cast<int>(index), record);
+            return text.substr(text.find_first_not_of(' ')) + unit;
+        };
+        const int count = static_cast<int>(editor.MaxValue - editor.MinValue) + 1;
+        return name + entry(editor.MinValue) + " to " + entry(editor.MaxValue) + ", " +
+               std::to_string(count) + (editor.List == RampPairList ? " pairs" : " ratios");
+    }
+    case IntegerField:
+    case RealField: break;
+    }
+    auto number = [&](double value) { return FormatFixed(value, editor.Precision); };
+    if (editor.MinValue == editor.MaxValue)
+        return name + "always " + number(editor.MinValue) + unit;
+    // A ratio is one on both ends ("7:1 to 20:1"); a unit follows the range ("1 to 46 gallons").
+    const std::string low = number(editor.MinValue) + (unit.starts_with(':') ? unit : "");
+    return name + low + " to " + number(editor.MaxValue) + unit + ", step " +
+           number(editor.Increment);
+}
+
 std::string ListItemText(ListKind kind, int index, const SetupRecord& record) {
     switch (kind) {
     case GearList: return GearText(ExactRatio(index), record.Get(field::DiffRatio));
@@ -219,8 +247,44 @@ RampAngleStop RampAngleStep(float value, float increment) {
     return {value, increment};
 }
 
-bool SetNamedField(SetupRecord& record, std::string_view name, std::string_view text,
-                   const CurrentLimits& limits) {
+namespace {
+
+// The notice for a value given beyond its field's limits, from what the record holds once it is
+// set. A ramp angle within the angles of the pairs only moves to its pair, which is no limit.
+std::optional<std::string> ClampNotice(const LayoutEntry& entry, std::string_view text,
+                                       double given, const SetupRecord& record, bool rampPair) {
+    double stored = 0;
+    std::string storedText;
+    if (entry.encoding == Encoding::Byte) {
+        stored = record.SymmetricFlag();
+        storedText = std::to_string(record.SymmetricFlag());
+    } else if (entry.encoding == Encoding::Int32) {
+        stored = record.Int(entry.Slot());
+        storedText = std::to_string(record.Int(entry.Slot()));
+    } else {
+        given = ToSingle(given);
+        stored = record.Float(entry.Slot());
+        storedText = FormatShortest(record.Float(entry.Slot()));
+    }
+    if (given == stored) return std::nullopt;
+    if (rampPair) {
+        float low = RampAnglePair(1).angle1;
+        float high = low;
+        for (int pair = 1; pair <= kRampPairCount; ++pair)
+            for (const float angle : {RampAnglePair(pair).angle1, RampAnglePair(pair).angle2}) {
+                low = std::min(low, angle);
+                high = std::max(high, angle);
+            }
+        if (given >= low && given <= high) return std::nullopt;
+    }
+    return std::string(entry.name) + ": " + std::string(text) + " is " +
+           (given > stored ? "above" : "below") + " the limit, set to " + storedText;
+}
+
+} // namespace
+
+FieldSetting SetNamedField(SetupRecord& record, std::string_view name, std::string_view text,
+                           const CurrentLimits& limits) {
     const auto layout = RecordLayout();
     const auto entry = std::ranges::find_if(
         layout, [&](const LayoutEntry& e) { return EqualIgnoringCase(e.name, name); });
@@ -229,20 +293,25 @@ bool SetNamedField(SetupRecord& record, std::string_view name, std::string_view 
     if (!field) ThrowNotSettable(*entry, limits.Tables());
 
     const std::string quoted = std::string(entry->name) + ": \"" + std::string(text) + "\"";
+    auto settled = [&](double given, bool changed) {
+        return FieldSetting{changed,
+                            ClampNotice(*entry, text, given, record, *field == kRampPairField)};
+    };
     if (entry->encoding != Encoding::Float32) {
         const auto number = ParseInteger(text);
         if (!number) throw KvqError(quoted + " is not an integer");
-        return StoreEdit(record, *field, *number, limits.Tables());
+        return settled(*number, StoreEdit(record, *field, *number, limits.Tables()));
     }
     const auto number = ParseReal(text);
     if (!number) throw KvqError(quoted + " is not a number");
-    if (*field != kRampPairField) return StoreEdit(record, *field, *number, limits.Tables());
+    if (*field != kRampPairField)
+        return settled(*number, StoreEdit(record, *field, *number, limits.Tables()));
     // The pair the new angle falls into together with the other angle as it stands.
     const float angle = ToSingle(*number);
     const bool first = entry->Slot() == field::RampAngle1.slot;
     const int pair = first ? RampPairIndex(angle, record.Get(field::RampAngle2))
                            : RampPairIndex(record.Get(field::RampAngle1), angle);
-    return StoreEdit(record, kRampPairField, pair, limits.Tables());
+    return settled(*number, StoreEdit(record, kRampPairField, pair, limits.Tables()));
 }
 
 std::vector<std::string_view> SettableFieldNames() {

@@ -3,6 +3,7 @@
 #include "base/Utils.h"
 #include "edit/FieldTable.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -51,6 +52,12 @@ struct EditorDescription {
 [[nodiscard]] EditorDescription DescribeEditor(int field, const SetupRecord& record,
                                                const LimitTables& tables);
 
+// The range and step in force for an edit of field 1..45, as its editor's tip gives them:
+// "Fuel: 1 to 46 gallons, step 1", "1st Gear: 7.853:1 to 5.005:1, 10 ratios", "Fuel: always
+// 43 gallons" where the limits are equal, "Asymmetrical: Y or N".
+[[nodiscard]] std::string RangeText(int field, const SetupRecord& record,
+                                    const LimitTables& tables);
+
 // The list editor's text of entry index, as the sheet shows that value: a gear's overall ratio
 // with the record's differential ratio, a differential ratio, or a ramp angle pair.
 [[nodiscard]] std::string ListItemText(ListKind kind, int index, const SetupRecord& record);
@@ -65,15 +72,23 @@ struct RampAngleStop {
 };
 [[nodiscard]] RampAngleStop RampAngleStep(float value, float increment);
 
+// What setting a named field did: whether the record changed and, when the value given lay
+// beyond the field's limits, the notice that says where it went ("Fuel: 50 is above the limit,
+// set to 46").
+struct FieldSetting {
+    bool Changed = false;
+    std::optional<std::string> Clamped;
+};
+
 // Sets the record field of that name (in any case) from its text, as an edit of the field that
 // shows it would, under the limits in force: GearIndex1..6 and DiffIndex take a table index; a
 // ramp angle goes through the ramp angle pair list while the built-in limits are in force and is
-// clamped on its own otherwise; SymmetricFlag takes 0 or 1. Returns true when the record changed.
+// clamped on its own otherwise; SymmetricFlag takes 0 or 1.
 // Throws KvqError, leaving the record as it was, for a name the record does not have, a field
 // no edit reaches (the raw words, the magic, the ratios that follow their index) and a text
 // that is not a number of the field's kind.
-bool SetNamedField(SetupRecord& record, std::string_view name, std::string_view text,
-                   const CurrentLimits& limits);
+FieldSetting SetNamedField(SetupRecord& record, std::string_view name, std::string_view text,
+                           const CurrentLimits& limits);
 
 // The record fields SetNamedField takes, in file order.
 [[nodiscard]] std::vector<std::string_view> SettableFieldNames();

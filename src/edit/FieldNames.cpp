@@ -58,7 +58,27 @@ constexpr std::array<std::string_view, kFieldCount> kFieldNames = {
     /* 45 */ "Ramp Angles (second)",
 };
 
+// In the same order, as the sheet prints them after the values.
+constexpr std::array<std::string_view, kFieldCount> kFieldUnits = {
+    /*  1 */ ":1",      /*  2 */ " psi",    /*  3 */ " psi", /*  4 */ " gallons",
+    /*  5 */ " lbs/in", /*  6 */ " lbs/in", /*  7 */ "",     /*  8 */ "",
+    /*  9 */ "",        /* 10 */ "",        /* 11 */ ":1",   /* 12 */ " deg",
+    /* 13 */ " deg",    /* 14 */ ":1",      /* 15 */ " in",  /* 16 */ " in",
+    /* 17 */ ":1",      /* 18 */ ":1",      /* 19 */ " in",  /* 20 */ ":1",
+    /* 21 */ " lbs/in", /* 22 */ ":1",      /* 23 */ " in",  /* 24 */ "%",
+    /* 25 */ ":1",      /* 26 */ " in",     /* 27 */ "",     /* 28 */ " lb/in",
+    /* 29 */ "",        /* 30 */ " in",     /* 31 */ " psi", /* 32 */ " psi",
+    /* 33 */ " lbs/in", /* 34 */ " lbs/in", /* 35 */ "",     /* 36 */ "",
+    /* 37 */ "",        /* 38 */ "",        /* 39 */ " deg", /* 40 */ " deg",
+    /* 41 */ " in",     /* 42 */ " in",     /* 43 */ "",     /* 44 */ "",
+    /* 45 */ "",
+};
+
 } // namespace
+
+std::string_view FieldUnit(int field) {
+    return kFieldUnits.at(static_cast<std::size_t>(field - 1));
+}
 
 std::string_view FieldName(int field) {
     return kFieldNames.at(static_cast<std::size_t>(field - 1));

@@ -8,4 +8,7 @@ namespace kvq {
 // shows one value a side ("Steering Ratio", "Bump FL", "Toe-in Rear", "1st Gear").
 [[nodiscard]] std::string_view FieldName(int field);
 
+// The unit the sheet prints after field 1..45's value: " gallons", " psi", ":1", "%", or nothing.
+[[nodiscard]] std::string_view FieldUnit(int field);
+
 } // namespace kvq

@@ -3,6 +3,11 @@
 #include "base/Utils.h"
 #include "setup/GearTables.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <utility>
+
 namespace kvq {
 
 namespace {
@@ -130,6 +135,54 @@ int FieldAt(int x, int y, int gearboxKind, const CellMetrics& metrics,
         candidate = field;
     }
     return FieldShown(candidate, gearboxKind) ? candidate : 0;
+}
+
+std::vector<int> FieldsOnSheet(int gearboxKind, const CurrentLimits& limits) {
+    std::vector<std::pair<SheetCell, int>> found;
+    for (int field = 1; field <= kFieldCount; ++field) {
+        const SheetCell cell = CellOfField(field, limits.Tables());
+        const int x = cell.Col * kNormalMetrics.CharWidth;
+        const int y = cell.Row * kNormalMetrics.LineHeight;
+        if (FieldAt(x, y, gearboxKind, kNormalMetrics, limits) == field)
+            found.emplace_back(cell, field);
+    }
+    std::ranges::sort(found, [](const auto& a, const auto& b) {
+        return std::pair(a.first.Row, a.first.Col) < std::pair(b.first.Row, b.first.Col);
+    });
+    std::vector<int> fields;
+    fields.reserve(found.size());
+    for (const auto& [cell, field] : found) fields.push_back(field);
+    return fields;
+}
+
+int MoveFieldCursor(int from, FieldMove move, int gearboxKind, const CurrentLimits& limits) {
+    const std::vector<int> fields = FieldsOnSheet(gearboxKind, limits);
+    if (fields.empty()) return 0;
+    if (move == FieldMove::Last) return fields.back();
+    if (move == FieldMove::First || std::ranges::find(fields, from) == fields.end())
+        return fields.front();
+    // Distances in half characters between the middles of the values.
+    auto middle = [&](int field) {
+        const SheetCell cell = CellOfField(field, limits.Tables());
+        return 2 * cell.Col + cell.Width;
+    };
+    const int row = CellOfField(from, limits.Tables()).Row;
+    int best = from;
+    std::pair<int, int> bestDistance{INT_MAX, INT_MAX};
+    for (const int field : fields) {
+        const int rows = CellOfField(field, limits.Tables()).Row - row;
+        const int columns = middle(field) - middle(from);
+        const bool inDirection = (move == FieldMove::Up && rows < 0) ||
+                                 (move == FieldMove::Down && rows > 0) ||
+                                 (move == FieldMove::Left && rows == 0 && columns < 0) ||
+                                 (move == FieldMove::Right && rows == 0 && columns > 0);
+        const std::pair distance{std::abs(rows), std::abs(columns)};
+        if (inDirection && distance < bestDistance) {
+            best = field;
+            bestDistance = distance;
+        }
+    }
+    return best;
 }
 
 void Normalise(SetupRecord& record, const CurrentLimits& limits) {

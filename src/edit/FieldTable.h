@@ -148,6 +148,18 @@ inline constexpr CellMetrics kLargeMetrics{17, 32, 9, 3};
 [[nodiscard]] int FieldAt(int x, int y, int gearboxKind, const CellMetrics& metrics,
                           const CurrentLimits& limits);
 
+// The values the hit test offers on a sheet of that gearbox kind, in reading order (line by
+// line, left to right): each field the hit test finds at its own first character.
+[[nodiscard]] std::vector<int> FieldsOnSheet(int gearboxKind, const CurrentLimits& limits);
+
+// Where the field cursor goes from a field: up or down to the nearest value on the nearest line
+// that has one, left or right to the nearest value on the same line, to the first or last value.
+// It stays where nothing lies that way, and starts on the first value when the field is none of
+// the sheet's; 0 when the sheet has no values.
+enum class FieldMove : std::uint8_t { Up, Down, Left, Right, First, Last };
+[[nodiscard]] int MoveFieldCursor(int from, FieldMove move, int gearboxKind,
+                                  const CurrentLimits& limits);
+
 // Brings every editable value of the record within the limits in force and derives the gear and
 // differential ratios from their indices. The asymmetry flag and every other byte stay.
 void Normalise(SetupRecord& record, const CurrentLimits& limits);

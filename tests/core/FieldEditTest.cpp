@@ -103,7 +103,7 @@ TEST(SetNamedFieldTest, StoresAsAnEditDoes) {
         SetupRecord record = Base(row.flag);
         SetupRecord expected = record;
         row.expect(expected);
-        const bool changed = SetNamedField(record, row.name, row.text, *row.limits);
+        const bool changed = SetNamedField(record, row.name, row.text, *row.limits).Changed;
         EXPECT_EQ(record, expected);
         EXPECT_EQ(changed, expected != Base(row.flag));
     }
@@ -113,7 +113,8 @@ TEST(SetNamedFieldTest, AnUnchangedIndexLeavesEvenADisagreeingRatio) {
     SetupRecord record = Base();
     record.Set(GearRatio2, 2.0f);
     const SetupRecord before = record;
-    EXPECT_FALSE(SetNamedField(record, "GearIndex2", std::to_string(record.Get(GearIndex2)), {}));
+    EXPECT_FALSE(
+        SetNamedField(record, "GearIndex2", std::to_string(record.Get(GearIndex2)), {}).Changed);
     EXPECT_EQ(record, before);
 }
 
@@ -259,6 +260,54 @@ TEST(SettableFieldNamesTest, EveryEditedFieldInFileOrder) {
         if (!noEdit.contains(entry.name)) expected.push_back(entry.name);
     EXPECT_EQ(SettableFieldNames(), expected);
     EXPECT_EQ(expected.size(), 44u);
+}
+
+// What an editor's tip says of its range, for each kind of value.
+TEST(RangeTextTest, TellsTheRangeAndStepInForce) {
+    const SetupRecord record = Base();
+    struct Row {
+        int field;
+        const char* limits;
+        const char* text;
+    };
+    const Row rows[] = {
+        {4, "", "Fuel: 1 to 46 gallons, step 1"},
+        {12, "", "Camber FL: -5.00 to 2.00 deg, step 0.25"},
+        {7, "", "Bump FL: 1 to 5, step 1"},
+        {24, "", "Front Brake Bias: 0 to 100%, step 1"},
+        {11, "", "1st Gear: 10.969:1 to 7.086:1, 10 ratios"},
+        {27, "", "Ramp Angles: 30/30 to 85/85, 16 pairs"},
+        {43, "", "Asymmetrical: Y or N"},
+        {1, "", "Steering Ratio: 7:1 to 20:1, step 1"},
+        {4, "4,40,40", "Fuel: always 40 gallons"},
+    };
+    for (const Row& row : rows) {
+        const CurrentLimits limits = *row.limits ? FileLimits(row.limits) : CurrentLimits{};
+        EXPECT_EQ(RangeText(row.field, record, limits.Tables()), row.text);
+    }
+}
+
+// A value beyond its limits is told where it went; one within them, or a ramp angle moved to
+// its pair, is not.
+TEST(SetNamedFieldTest, TellsAValueClampedToItsLimits) {
+    struct Row {
+        const char* name;
+        const char* text;
+        std::optional<std::string> notice;
+    };
+    const Row rows[] = {
+        {"Fuel", "50", "Fuel: 50 is above the limit, set to 46"},
+        {"tyrepressurefl", "9", "TyrePressureFL: 9 is below the limit, set to 16"},
+        {"GearIndex1", "50", "GearIndex1: 50 is above the limit, set to 9"},
+        {"SymmetricFlag", "7", "SymmetricFlag: 7 is above the limit, set to 1"},
+        {"RampAngle1", "200", "RampAngle1: 200 is above the limit, set to 85"},
+        {"RampAngle1", "50", std::nullopt},
+        {"Fuel", "46", std::nullopt},
+    };
+    for (const Row& row : rows) {
+        SetupRecord record = Base();
+        EXPECT_EQ(SetNamedField(record, row.name, row.text, {}).Clamped, row.notice) << row.text;
+    }
 }
 
 } // namespace

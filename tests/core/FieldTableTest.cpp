@@ -209,3 +209,47 @@ TEST(NormaliseTest, FileLimitsApply) {
 
 } // namespace
 } // namespace kvq
+
+namespace kvq {
+namespace {
+
+// The field cursor on a five-gear sheet under the built-in limits, and where a limits file frees
+// the ramp angles and a four-gear sheet leaves out the 5th gear.
+TEST(FieldCursorTest, MovesToTheNearestValueThatWay) {
+    const CurrentLimits builtIn;
+    CurrentLimits file;
+    file.SetFileLimits(BuiltInLimits());
+    file.SelectFileLimits();
+    struct Row {
+        int from;
+        FieldMove move;
+        int gearboxKind;
+        const CurrentLimits* limits;
+        int to;
+    };
+    const Row rows[] = {
+        {1, FieldMove::Down, 5, &builtIn, 4},    // steering ratio to fuel, below it
+        {4, FieldMove::Up, 5, &builtIn, 1},      // and back
+        {4, FieldMove::Left, 5, &builtIn, 3},    // fuel to the right tyre pressure
+        {3, FieldMove::Right, 5, &builtIn, 4},   //
+        {1, FieldMove::Right, 5, &builtIn, 1},   // nothing right of the steering ratio
+        {1, FieldMove::Up, 5, &builtIn, 1},      // nor above it
+        {18, FieldMove::Down, 5, &builtIn, 20},  // 4th gear to 5th
+        {18, FieldMove::Down, 4, &builtIn, 19},  // no 5th gear: the toe-in on its line
+        {20, FieldMove::Down, 4, &builtIn, 1},   // a field the sheet lacks starts on the first
+        {25, FieldMove::Down, 5, &builtIn, 27},  // diff ratio to the ramp angle pair
+        {25, FieldMove::Down, 5, &file, 44},     // or to the first angle of its own
+        {44, FieldMove::Right, 5, &file, 45},    //
+        {12, FieldMove::First, 5, &builtIn, 1},  //
+        {12, FieldMove::Last, 5, &builtIn, 43},  // the Y/N ends the sheet
+        {42, FieldMove::Up, 5, &builtIn, 40},    //
+        {42, FieldMove::Right, 5, &builtIn, 43}, //
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(MoveFieldCursor(row.from, row.move, row.gearboxKind, *row.limits), row.to)
+            << row.from << " move " << static_cast<int>(row.move);
+    EXPECT_EQ(FieldsOnSheet(6, builtIn).size(), 43u); // 45 less the two angles of the pair
+}
+
+} // namespace
+} // namespace kvq

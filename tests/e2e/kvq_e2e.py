@@ -245,9 +245,9 @@ class Desktop:
                    self.menu_height + SHEET_TOP + row * LINE_HEIGHT + LINE_HEIGHT // 2, repeat=2)
 
     def tab(self, index):
-        """A point on the index-th tab of the page strip, whose "default.xxx" tabs are 99 pixels
-        wide."""
-        return 50 + 99 * index, self.menu_height + 10
+        """A point on the name of the index-th tab of the page strip, whose "default.xxx" tabs
+        (with the change mark's room and the close button) are 147 pixels wide."""
+        return 60 + 147 * index, self.menu_height + 10
 
     def step_steering(self, keys=("Up",)):
         """Opens the editor on the steering ratio and presses keys in it."""
@@ -597,6 +597,30 @@ def an_outside_change_of_a_name_that_is_no_utf8_is_asked_about(desktop):
         expect(kept.read() == theirs, "No replaced the other program's bytes")
 
 
+def the_keyboard_alone(desktop):
+    """Ctrl+O, two files, Tab into the sheet, Down to Fuel, F2, Up, Enter, Ctrl+Shift+S, a new
+    name, Enter: the file holds the second file's page with one more gallon, and the first file
+    is on the page before it."""
+    desktop.start()
+    desktop.key("ctrl+o")
+    desktop.wait_dialog()
+    desktop.key("ctrl+a")
+    desktop.type('"default.fe2" "default.br1"')  # the dialog opens in the work folder
+    desktop.key("Return")
+    desktop.wait_active(MAIN_TITLE, "the main window after the open dialog")
+    desktop.key("Tab", "Down", "F2", "Up", "Return", "ctrl+shift+s")
+    saved = save_as(desktop, "Save default.br1 As", "keyboard.br1")
+    desktop.wait_active(MAIN_TITLE)
+    expected = desktop.path("expected-keyboard.br1")
+    desktop.cli("normalise", desktop.path("default.br1"), "-o", expected)
+    desktop.cli("set", expected, "Fuel=44", "-o", expected)
+    wait_until(lambda: os.path.exists(saved), "the saved file")
+    with open(saved, "rb") as got, open(expected, "rb") as want:
+        expect(got.read() == want.read(), "the saved bytes differ from the example with Fuel 44")
+    desktop.key("ctrl+Prior")
+    expect_shown(desktop, "default.fe2", 16, "the first file chosen is not on the page before")
+
+
 SCENARIOS = {f.__name__: f for f in (
     every_command_runs_once,
     closing_with_an_open_edit_keeps_the_value,
@@ -610,6 +634,7 @@ SCENARIOS = {f.__name__: f for f in (
     a_relative_name_saves_into_its_own_folder,
     undo_right_after_stepping_a_value,
     compare_with_a_file,
+    the_keyboard_alone,
     an_outside_change_of_a_name_that_is_no_utf8_is_asked_about,
     compare_three_setups,
 )}

@@ -30,9 +30,9 @@ QStringList HelpLines() {
 }
 
 // The commands that need an open page, and the ones always there.
-const char* const kPageCommands[] = {"Close1",       "ClosePage1",   "Print1",
-                                     "Copy1",        "CopyGearbox1", "CopyGearbox2",
-                                     "CopyChassis1", "CopyChassis2"};
+const char* const kPageCommands[] = {"Close1",       "ClosePage1",   "SaveAs1",
+                                     "Print1",       "Copy1",        "CopyGearbox1",
+                                     "CopyGearbox2", "CopyChassis1", "CopyChassis2"};
 const char* const kAlwaysCommands[] = {"Open1", "Exit1", "About1"};
 
 TEST_F(WindowTest, StartsWithTheHelpTextAndOnlyTheAlwaysCommands) {
@@ -58,11 +58,12 @@ TEST_F(WindowTest, MenusCarryTheirCaptionsKeysAndTags) {
         int tag; // -1: none
     };
     const Row rows[] = {
-        {"File1", "Open1", "&Open", "Ctrl+O", -1},
-        {"File1", "Save1", "&Save", "Ctrl+S", -1},
+        {"File1", "Open1", "&Open...", "Ctrl+O", -1},
+        {"File1", "Save1", "&Save...", "Ctrl+S", -1},
+        {"File1", "SaveAs1", "Save &As...", "Ctrl+Shift+S", -1},
         {"File1", "Close1", "&Close", "Ctrl+F4", -1},
-        {"File1", "Print1", "&Print", "Ctrl+P", -1},
-        {"File1", "Exit1", "E&xit", "", -1},
+        {"File1", "Print1", "&Print...", "Ctrl+P", -1},
+        {"File1", "Exit1", "E&xit", "Ctrl+Q", -1},
         {"Edit1", "Undo1", "&Undo", "Ctrl+Z", -1},
         {"Edit1", "Redo1", "&Redo", "Ctrl+Shift+Z", -1},
         {"Edit1", "Copy1", "&Copy", "Ctrl+C", -1},
@@ -70,6 +71,7 @@ TEST_F(WindowTest, MenusCarryTheirCaptionsKeysAndTags) {
         {"Edit1", "CopyGearbox2", "Copy &Gearbox...", "Ctrl+G", 1},
         {"Edit1", "CopyChassis2", "Copy C&hassis...", "Ctrl+H", 0},
         {"Edit1", "KVQDefault1", "KVQ Default", "", -1},
+        {"Help1", "HelpText1", "&Contents", "F1", -1},
         {"Help1", "About1", "&About", "", -1},
         // The pop-up twins show their key without owning it.
         {"PopupMenu1", "ClosePage1", "Close Page\tCtrl+F4", "", -1},
@@ -87,6 +89,7 @@ TEST_F(WindowTest, MenusCarryTheirCaptionsKeysAndTags) {
         }
     }
     EXPECT_EQ(Action("Redo1")->shortcuts().value(1), QKeySequence("Ctrl+Y"));
+    EXPECT_EQ(Action("Close1")->shortcuts().value(1), QKeySequence("Ctrl+W"));
     // Undo and Redo head the Edit menu, apart from the rest; Recent Files comes before Exit.
     const auto edit = Window().findChild<QMenu*>("Edit1")->actions();
     EXPECT_EQ(edit.mid(0, 4),

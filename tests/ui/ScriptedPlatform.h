@@ -19,6 +19,9 @@ class ScriptedPlatform : public Platform {
 public:
     // The files the next dialogs choose, in order; an empty name, or no answer left, cancels.
     std::deque<QString> openAnswers;
+    // The files the next open dialogs for several files choose; while none is left, those take
+    // the next of openAnswers as one file.
+    std::deque<QStringList> openManyAnswers;
     std::deque<QString> saveAnswers;
     std::deque<Answer> questionAnswers;
     // PDF files the next print dialogs send the printout to; an empty name cancels.
@@ -53,6 +56,19 @@ public:
         openInitialFiles << initialFile;
         duringDialog();
         return Next(openAnswers);
+    }
+    QStringList OpenFileNames(QWidget* parent, const QString& filter,
+                              const QString& initialFile) override {
+        if (openManyAnswers.empty()) {
+            const auto one = OpenFileName(parent, filter, initialFile);
+            return one ? QStringList{*one} : QStringList{};
+        }
+        filters << filter;
+        openInitialFiles << initialFile;
+        duringDialog();
+        const QStringList answer = openManyAnswers.front();
+        openManyAnswers.pop_front();
+        return answer;
     }
     std::optional<QString> SaveFileName(QWidget*, const QString& title, const QString& filter,
                                         const QString& initialFile) override {
