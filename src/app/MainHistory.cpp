@@ -152,17 +152,20 @@ void TForm1::FileRead(const TSetup& setup, const SetupRecord& onDisk) {
 }
 
 bool TForm1::MayReplace(const TSetup& setup, const QString& path) {
+    const std::string file = LocalPath(path);
+    // What another program wrote since this one last read or wrote the file: the user decides.
+    if (DiskWatch1->ChangedSinceKnown(&setup, file))
+        return platform_.Confirm(this, kApplicationTitle,
+                                 FileNameShown(path) +
+                                     " was changed on disk since you opened it. Replace it?");
     // Another setup the user happened to pick is not replaced without a word; the page's own
-    // file, the one it was read from or last written to, is.
-    const QFileInfo chosen(path);
-    if (chosen.isFile() &&
-        (setup.FileName.empty() || chosen != QFileInfo(FromLocalPath(setup.FileName))))
+    // file is.
+    std::error_code error;
+    if (std::filesystem::is_regular_file(file, error) &&
+        !std::filesystem::equivalent(file, setup.FileName, error))
         return platform_.Confirm(this, kApplicationTitle,
                                  FileNameShown(path) + " already exists. Replace it?");
-    if (!DiskWatch1->ChangedSinceKnown(&setup, LocalPath(path))) return true;
-    return platform_.Confirm(this, kApplicationTitle,
-                             FileNameShown(path) +
-                                 " was changed on disk since you opened it. Replace it?");
+    return true;
 }
 
 void TForm1::FileWritten(const TSetup& setup, const QString& path, const SetupRecord& record) {
