@@ -300,7 +300,7 @@ TEST_F(CliTest, ANameBeyondAsciiAndAReadOnlyTarget) {
     std::filesystem::permissions(path, std::filesystem::perms::owner_read);
     const CliRun refused = Cli({"set", path, "Fuel=30", "-o", path});
     EXPECT_EQ(refused.status, 1);
-    EXPECT_EQ(refused.err, "Cannot write " + name + ": Permission denied\n");
+    EXPECT_EQ(refused.err, "Cannot write " + path + ": Permission denied\n");
     EXPECT_EQ(test::ReadBytes(path), before);
 }
 
