@@ -361,10 +361,9 @@ void TForm1::HelpText1Click() {
             close->setShortcut(Qt::Key_Escape);
             connect(close, &QAction::triggered, help, &QWidget::close);
             help->addAction(close);
-            connect(help, &QObject::destroyed, this, [this] { helpWindow_ = nullptr; });
             helpWindow_ = help;
         }
-        auto* help = static_cast<QPlainTextEdit*>(helpWindow_);
+        auto* help = static_cast<QPlainTextEdit*>(helpWindow_.data());
         const std::vector<std::string> lines =
             ReadTextLines(LocalPath(ProgramFolder() + "/Help.txt"));
         QStringList text;

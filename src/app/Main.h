@@ -7,6 +7,7 @@
 #include "setup/SetupDocument.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include <array>
@@ -254,7 +255,8 @@ private:
     QAction* HelpText1 = nullptr;
     QAction* NextPage1 = nullptr;
     QAction* PreviousPage1 = nullptr;
-    QWidget* helpWindow_ = nullptr;
+    // Null again once the help window is gone, also while the main window is being destroyed.
+    QPointer<QWidget> helpWindow_;
     QAction* ClosePage1 = nullptr;
     QAction* CopyGearbox1 = nullptr;
     QAction* CopyChassis1 = nullptr;
