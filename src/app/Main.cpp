@@ -29,6 +29,7 @@
 #include <QPlainTextEdit>
 #include <QTabBar>
 #include <QTimer>
+#include <QWindow>
 
 #include <clocale>
 
@@ -389,13 +390,18 @@ void TForm1::showEvent(QShowEvent* event) {
     // A move before the window is framed places its client area, so the window system maps it
     // with the title bar above the asked position. Once the window manager has framed it, the
     // frame's corner goes there. A window without a frame (no window manager) stays as it is.
+    // The frame is read from the window system's side: the widget's own idea of it is only
+    // brought up to date by a later move or resize, and on a busy machine none may come.
     const QPoint corner = pos();
     auto* placing = new QTimer(this);
     placing->setInterval(10);
     connect(placing, &QTimer::timeout, this, [this, placing, corner, tries = 0]() mutable {
-        const bool framed = frameGeometry().topLeft() != geometry().topLeft();
-        if (framed) move(corner);
-        if (framed || ++tries == 100) {
+        QWindow* window = windowHandle();
+        const QMargins frame = window->frameMargins();
+        // Mapped means the window manager has placed it too: a move before that can be undone.
+        const bool framed = window->isExposed() && !frame.isNull();
+        if (framed) window->setPosition(corner + QPoint(frame.left(), frame.top()));
+        if (framed || ++tries == 300) {
             placing->stop();
             placing->deleteLater();
         }

@@ -404,6 +404,9 @@ def the_position_comes_back(desktop):
         return desktop.frame()[:2]
 
     desktop.start()
+    # The program places its frame once the window manager has framed it; a move before that
+    # would be undone.
+    wait_until(lambda: corner() == (0, 0), "the frame at 0,0")
     desktop._run(["xdotool", "windowmove", "--sync", desktop.window, "300", "200"])
     moved = wait_until(lambda: corner() != (0, 0) and corner(), "the window to move")
     desktop.close_box()
