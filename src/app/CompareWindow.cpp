@@ -173,11 +173,16 @@ void CompareWindow::Refresh() {
             bold.setBold(true);
             heading->setFont(bold);
         }
+        // The same record read with another gear count prints other gears: that is a difference
+        // too, named before the fields.
+        const int gears = SetupOf(c).GearboxKind, referenceGears = SetupOf(reference).GearboxKind;
+        if (gears != referenceGears)
+            differences_->addItem(QString("Gears: %1 -> %2").arg(referenceGears).arg(gears));
         const std::vector<FieldDifference> differences =
             CompareRecords(SetupOf(reference).Record, SetupOf(c).Record);
         for (const FieldDifference& difference : differences)
             differences_->addItem(QString::fromStdString(DifferenceLine(difference)));
-        if (differences.empty()) differences_->addItem("No differences");
+        if (differences.empty() && gears == referenceGears) differences_->addItem("No differences");
     }
 
     std::vector<GearLadderChart::Series> ladders;

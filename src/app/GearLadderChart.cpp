@@ -184,9 +184,10 @@ void GearLadderChart::paintEvent(QPaintEvent*) {
     // Per gear a bar of each setup, side by side; the gear's name below, and below that on the
     // boundary between two gears each setup's change of engine speed at that upshift.
     const int groupWidth = plot.width() / static_cast<int>(gears);
-    const int slotWidth = groupWidth / std::max(count, 1);
     const int barWidth = groupWidth * 3 / (5 * std::max(count, 1));
     const int barsWidth = count * barWidth + (count - 1) * pad;
+    // A figure over its bar has the room from one bar's middle to the next one's.
+    const int labelWidth = count > 1 ? barWidth + pad : groupWidth;
     const int below = plot.bottom() + pad / 2;
     painter.drawText(QRect(pad, below, margin, line), Qt::AlignRight | Qt::AlignVCenter, "Gear");
     painter.drawText(QRect(pad, below + line, margin, line), Qt::AlignRight | Qt::AlignVCenter,
@@ -202,9 +203,10 @@ void GearLadderChart::paintEvent(QPaintEvent*) {
             const QColor colour = SeriesColour(s, colours);
             const int x = left + (groupWidth - barsWidth) / 2 + s * (barWidth + pad);
             const QString figure = QString::fromStdString(FormatFixed(step.OverallRatio, 3));
-            // The figure gets the bar's share of the group, centred over the bar, when it fits.
-            const QRect label(x + barWidth / 2 - slotWidth / 2, 0, slotWidth, line);
-            const bool figureFits = fm.horizontalAdvance(figure) <= slotWidth;
+            // The figure is centred over the bar when it fits between its neighbours' with a
+            // gap to read them apart.
+            const QRect label(x + barWidth / 2 - labelWidth / 2, 0, labelWidth, line);
+            const bool figureFits = fm.horizontalAdvance(figure) + pad / 2 <= labelWidth;
             if (step.Drawable()) {
                 const int y = yOf(step.OverallRatio);
                 painter.fillRect(x, y, barWidth, plot.bottom() - y, colour);

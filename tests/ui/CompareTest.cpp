@@ -208,7 +208,7 @@ TEST_F(CompareTest, TintsMarkEveryValuePrintedOtherwiseAndTheListTheFieldsThatDi
     EXPECT_EQ(compare->windowTitle(), "Compare page.lo3 with other.br1 (file)");
     EXPECT_EQ(Caption(*compare, 2), "other.br1 (file)");
     EXPECT_EQ(compare->DifferenceLines(),
-              QStringList({"Reserved04: 03000000 -> 63000000",
+              QStringList({"Gears: 4 -> 6", "Reserved04: 03000000 -> 63000000",
                            QString::fromStdString("Diff Ratio: " + FormatShortest(ExactRatio(89)) +
                                                   " -> " + FormatShortest(ExactRatio(87))),
                            "Diff Ratio index: 89 -> 87", "Tyre Pressure (psi) RR: 22 -> 25",
