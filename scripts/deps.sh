@@ -10,6 +10,7 @@ kvq_packages=(
     fonts-liberation2 locales
     xvfb xauth xdotool xclip imagemagick poppler-utils x11-utils openbox wmctrl python3
     desktop-file-utils libxml2-utils shared-mime-info libglib2.0-bin
+    dbus at-spi2-core python3-pyatspi
     dpkg-dev help2man lintian appstream man-db gzip
     g++-mingw-w64-x86-64-posix googletest wine64 wine
 )

@@ -11,6 +11,7 @@ cannot start. Nothing is written outside the temporary folder: HOME and the XDG 
 into it as well.
 """
 
+import json
 import os
 import re
 import shutil
@@ -117,6 +118,29 @@ class Desktop:
         if check and result.returncode != 0:
             raise Failure(f"{' '.join(command)}: {result.stderr.decode(errors='replace')}")
         return result
+
+    def accessibility_bus(self):
+        """A session bus of its own with the accessibility bus on it, which the program joins
+        at its start as a screen reader's desktop has it."""
+        read_end, write_end = os.pipe()
+        self.processes.append(self._spawn(["dbus-daemon", "--session", "--nofork",
+                                           f"--print-address={write_end}"],
+                                          pass_fds=(write_end,)))
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            address = pipe.readline().strip()
+        if not address:
+            raise Failure("the session bus could not start")
+        self.env.update(DBUS_SESSION_BUS_ADDRESS=address, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+        self.processes.append(self._spawn(["/usr/libexec/at-spi-bus-launcher",
+                                           "--launch-immediately"]))
+
+    def screen_reader(self):
+        """What the program shows over AT-SPI (tests/e2e/atspi_reader.py), or None while it
+        is not on the accessibility bus."""
+        reader = os.path.join(os.path.dirname(os.path.abspath(__file__)), "atspi_reader.py")
+        result = self._run(["/usr/bin/python3", reader, "KVQ Setup"], check=False)
+        return json.loads(result.stdout) if result.returncode == 0 and result.stdout else None
 
     # The program.
 
@@ -624,6 +648,43 @@ def the_keyboard_alone(desktop):
     expect_shown(desktop, "default.fe2", 16, "the first file chosen is not on the page before")
 
 
+def a_screen_reader_reads_the_sheet(desktop):
+    """Over AT-SPI the sheet is its 25 lines, the focused value is named after its field, no
+    closed editor shows, and the bar telling of an outside change is reached with Tab, its
+    buttons with access keys."""
+    desktop.accessibility_bus()
+    desktop.start("default.br1")
+    desktop.key("Tab")
+    read = wait_until(lambda: (r := desktop.screen_reader()) and r["sheet"] and r,
+                      "the sheet on the accessibility bus")
+    sheet = desktop.cli("sheet", desktop.path("default.br1"))
+    expect(read["sheet"].splitlines() == sheet.splitlines(),
+           f"the sheet reads {read['sheet']!r}, not {sheet!r}")
+    expect(read["fields"] == [], f"closed editors show as text fields {read['fields']}")
+    def hears(what, condition, timeout=TIMEOUT):
+        last = []
+        try:
+            wait_until(lambda: last.append(desktop.screen_reader()) or condition(last[-1]), what,
+                       timeout)
+        except Failure as failure:
+            raise Failure(f"{failure}; the screen reader had {last[-1]}") from None
+
+    desktop.key("Down")
+    hears("the focused value read as \"Fuel, 43 gallons\"",
+          lambda read: ["table cell", "Fuel, 43 gallons", ""] in read["focused"])
+    desktop.key("F2")
+    hears("the open editor named Fuel", lambda read: "Fuel" in read["fields"])
+    desktop.key("Escape")
+    height = desktop.height()
+    desktop.cli("set", desktop.path("default.br1"), "Fuel=25", "-o", desktop.path("default.br1"))
+    wait_until(lambda: desktop.height() > height, "the bar telling of the change")
+    for button, key in (("Reload", "Alt+R"), ("Keep this version", "Alt+X")):
+        def reached(read):
+            desktop.key("Tab")
+            return ["push button", button, key] in read["focused"]
+        hears(f"Tab to reach {button} with its access key {key}", reached, timeout=20)
+
+
 SCENARIOS = {f.__name__: f for f in (
     every_command_runs_once,
     closing_with_an_open_edit_keeps_the_value,
@@ -640,6 +701,7 @@ SCENARIOS = {f.__name__: f for f in (
     the_keyboard_alone,
     an_outside_change_of_a_name_that_is_no_utf8_is_asked_about,
     compare_three_setups,
+    a_screen_reader_reads_the_sheet,
 )}
 
 
