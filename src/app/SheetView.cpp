@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegion>
 
 #include <utility>
 
@@ -116,11 +117,13 @@ void SheetView::paintEvent(QPaintEvent* event) {
             painter.drawText(QRect(column * cw, row * lh, cw, lh), Qt::AlignCenter, QString(ch));
         }
     }
-    // The focus frame lies on the value's own cells, its line just inside them.
+    // The focus frame lies on the value's own cells, its line just inside them. It is filled,
+    // not stroked: on a scaled screen a pen's line reaches beyond the cells, where repainting
+    // them when the cursor moves on would not erase it.
     if (cursorCell_ && hasFocus()) {
-        painter.setPen(QPen(palette().color(QPalette::Highlight), 1));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(CellRect(*cursorCell_).adjusted(0, 0, -1, -1));
+        const QRect cells = CellRect(*cursorCell_);
+        for (const QRect& edge : QRegion(cells).subtracted(cells.adjusted(1, 1, -1, -1)))
+            painter.fillRect(edge, palette().color(QPalette::Highlight));
     }
 }
 

@@ -143,6 +143,21 @@ TEST_F(DesktopTest, TheKeyboardAloneEdits) {
     EXPECT_EQ(Window().CursorField(), 1);
     ASSERT_TRUE(Sheet()->FieldCursor());
     EXPECT_EQ(*Sheet()->FieldCursor(), (SheetCell{1, 59, 2}));
+    {
+        // On a screen scaled twice the frame still lies within the value's cells, so that
+        // repainting them takes it away.
+        QImage scaled(Sheet()->size() * 2, QImage::Format_RGB32);
+        scaled.setDevicePixelRatio(2);
+        Sheet()->render(&scaled);
+        const QRect cells(59 * 2 * kNormalMetrics.CharWidth, 2 * kNormalMetrics.LineHeight,
+                          2 * 2 * kNormalMetrics.CharWidth, 2 * kNormalMetrics.LineHeight);
+        const QColor frame = Sheet()->palette().color(QPalette::Highlight);
+        int outside = 0;
+        for (int y = cells.top() - 2; y <= cells.bottom() + 2; ++y)
+            for (int x = cells.left() - 2; x <= cells.right() + 2; ++x)
+                outside += !cells.contains(x, y) && scaled.pixelColor(x, y) == frame;
+        EXPECT_EQ(outside, 0);
+    }
     Type(Qt::Key_Down);
     EXPECT_EQ(Window().CursorField(), 4);
     EXPECT_EQ(Sheet()->FieldCursorName(), "Fuel, 43 gallons");
