@@ -77,9 +77,9 @@ public:
     // The value the sheet's field cursor is on.
     [[nodiscard]] int CursorField() const { return cursorField_; }
 
-    // Opens the files named on the command line as Open would; a missing one is reported, since
-    // the user named it.
-    void OpenFiles(const QStringList& paths);
+    // Opens each file on a page of its own, in the order given. A missing one is reported when
+    // the user named it (on the command line), not when a dialog or a drop offered it.
+    void OpenFiles(const QStringList& paths, bool reportMissing = true);
 
     // Commands and handlers. Each shows its failure in the error box and returns.
     void Open1Click();

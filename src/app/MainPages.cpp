@@ -82,10 +82,52 @@ QString TForm1::PageDisplayName(int page) const {
            FolderShown(sameFolderName ? folder : QFileInfo(folder).fileName());
 }
 
+namespace {
+
+// What a tab shows of its page, kept as the tab's data: a tab is set anew only when this
+// changes, since every change of a tab lays out the whole strip again, and with thousands of
+// pages that made each edit and each page opened cost as much as all of them.
+struct ShownPageState {
+    bool Changed = false;
+    std::string FileName;
+    QRgb Colour = 0;
+    bool operator==(const ShownPageState&) const = default;
+};
+
+// Every tab added, changed or removed lays the whole page strip out again while it is shown, so
+// opening or closing thousands of pages cost the square of their number. Many at once are
+// handled with the strip hidden (nothing is painted meanwhile), and it lays itself out once when
+// shown again, with the focus back on it if it had it.
+class ManyPages {
+public:
+    explicit ManyPages(QTabBar* strip)
+        : strip_(strip), shown_(strip->isVisible()), focused_(strip->hasFocus()) {
+        if (shown_) strip_->hide();
+    }
+    ~ManyPages() {
+        if (!shown_) return;
+        strip_->show();
+        if (focused_) strip_->setFocus();
+    }
+    ManyPages(const ManyPages&) = delete;
+    ManyPages& operator=(const ManyPages&) = delete;
+
+private:
+    QTabBar* strip_;
+    bool shown_;
+    bool focused_;
+};
+
+} // namespace
+
 void TForm1::ShowPageStates() {
     const QColor colour = TabControl1->palette().color(QPalette::WindowText);
     for (int page = 0; page < PageCount(); ++page) {
         const TSetup& setup = PageSetup(page);
+        const ShownPageState state{setup.Changed, setup.FileName, colour.rgba()};
+        const QVariant shown = TabControl1->tabData(page);
+        if (shown.isValid() && shown.value<ShownPageState>() == state) continue;
+        TabControl1->setTabData(page, QVariant::fromValue(state));
         TabControl1->setTabIcon(page, PageMark(setup.Changed, colour));
         TabControl1->setTabToolTip(
             page, setup.FileName.empty()
@@ -181,16 +223,16 @@ void TForm1::OpenSetupFile(const QString& path, bool reportMissing) {
     FileRead(*CurrentSetup(), onDisk);
 }
 
-void TForm1::OpenFiles(const QStringList& paths) {
-    for (const QString& path : paths) Guard([&] { OpenSetupFile(path, true); });
+void TForm1::OpenFiles(const QStringList& paths, bool reportMissing) {
+    const ManyPages many(TabControl1);
+    for (const QString& path : paths) Guard([&] { OpenSetupFile(path, reportMissing); });
 }
 
 void TForm1::Open1Click() {
     Guard([this] {
         EndEdit();
         // Each file chosen on a page of its own, in the order given.
-        for (const QString& path : OpenDialog1->ExecuteSeveral())
-            Guard([&] { OpenSetupFile(path, false); });
+        OpenFiles(OpenDialog1->ExecuteSeveral(), false);
     });
 }
 
@@ -313,6 +355,7 @@ bool TForm1::FormCloseQuery() {
             return false;
         }
     }
+    const ManyPages many(TabControl1);
     while (PageCount() > 0) {
         SelectPage(0);
         RemoveCurrentPage();
@@ -366,7 +409,7 @@ void TForm1::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     // As Open: the edit ends first, then each file opens on a page of its own.
     Memo1Click();
-    for (const QString& path : files) Guard([&] { OpenSetupFile(path, false); });
+    OpenFiles(files, false);
 }
 
 } // namespace kvq
