@@ -94,17 +94,20 @@ struct ShownPageState {
     bool operator==(const ShownPageState&) const = default;
 };
 
-// Every tab added, changed or removed lays the whole page strip out again while it is shown, so
-// opening or closing thousands of pages cost the square of their number. Many at once are
-// handled with the strip hidden (nothing is painted meanwhile), and it lays itself out once when
-// shown again, with the focus back on it if it had it.
+// Every tab added, changed or removed lays the whole page strip out again while it is shown, and
+// every close button on it is placed anew, so opening or closing thousands of pages cost the
+// square of their number. Many at once are handled with the strip hidden (nothing is painted
+// meanwhile) and without close buttons; they come back all together, and the strip lays itself
+// out once when shown again, with the focus back on it if it had it.
 class ManyPages {
 public:
     explicit ManyPages(QTabBar* strip)
         : strip_(strip), shown_(strip->isVisible()), focused_(strip->hasFocus()) {
         if (shown_) strip_->hide();
+        strip_->setTabsClosable(false);
     }
     ~ManyPages() {
+        strip_->setTabsClosable(true);
         if (!shown_) return;
         strip_->show();
         if (focused_) strip_->setFocus();
