@@ -624,6 +624,33 @@ def the_keyboard_alone(desktop):
     expect_shown(desktop, "default.fe2", 16, "the first file chosen is not on the page before")
 
 
+def the_library_opens_a_filtered_setup(desktop):
+    """Ctrl+L, Add Folder... with the folder typed into the real folder dialog, a filter typed
+    into the box: Enter there opens the one setup it leaves as a page, as Open shows it."""
+    library = desktop.path("library")
+    for track, name in (("Monza", "default.br1"), ("Spa", "default.fe2"), ("Spa", "default.lo3")):
+        os.makedirs(os.path.join(library, track), exist_ok=True)
+        shutil.copy2(desktop.path(name), os.path.join(library, track, name))
+    expected = desktop.path("expected.lo3")
+    desktop.cli("normalise", desktop.path("default.lo3"), "-o", expected)
+    desktop.start()
+    desktop.key("ctrl+l")
+    desktop.wait_active("Setup Library", "Ctrl+L to show the library")
+    desktop.key("alt+f")
+    desktop.wait_active("Add Folder", "Alt+F to show the folder dialog")
+    desktop.key("ctrl+a")
+    desktop.type(library)
+    desktop.key("Return")
+    desktop.wait_active("Setup Library", "the folder dialog to close")
+    desktop.key("alt+i")
+    desktop.type("spa lotus")
+    desktop.key("Return")
+    desktop.wait_active(MAIN_TITLE, "Enter to open the setup found")
+    sheet = desktop.copy_sheet()
+    want = desktop.cli("sheet", expected).replace("\r\n", "\n")
+    expect(sheet == want, f"the page opened shows {sheet!r}, not the sheet of default.lo3")
+
+
 SCENARIOS = {f.__name__: f for f in (
     every_command_runs_once,
     closing_with_an_open_edit_keeps_the_value,
@@ -640,6 +667,7 @@ SCENARIOS = {f.__name__: f for f in (
     the_keyboard_alone,
     an_outside_change_of_a_name_that_is_no_utf8_is_asked_about,
     compare_three_setups,
+    the_library_opens_a_filtered_setup,
 )}
 
 
