@@ -16,10 +16,20 @@ QString FromName(std::string_view name) {
     return QString::fromStdU16String(FileNameToUtf16(PrintableName(name)));
 }
 
+// Found once: sorting asks for a key value some hundred thousand times.
+const EntryKey& KeyOf(KeyValue key) {
+    static const std::vector<EntryKey> keys = [] {
+        std::vector<EntryKey> found;
+        for (const KeyValue value : kKeyValues)
+            found.push_back(*EntryKey::Find(KeyValueName(value)));
+        return found;
+    }();
+    return keys[static_cast<std::size_t>(key)];
+}
+
 QVariant KeyCell(const LibraryEntry& entry, KeyValue key, int role) {
     if (!entry.IsSetup()) return {};
-    if (role == LibraryModel::SortRole)
-        return EntryKey::Find(KeyValueName(key))->Number(entry).value_or(0);
+    if (role == LibraryModel::SortRole) return KeyOf(key).Number(entry).value_or(0);
     return QString::fromStdString(KeyValueText(entry, key));
 }
 
