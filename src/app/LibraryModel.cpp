@@ -88,6 +88,8 @@ QVariant LibraryModel::data(const QModelIndex& index, int role) const {
         return entry.IsSetup() ? FromName(entry.Path) : FromName(entry.ProblemMessage());
     if (role == Qt::ForegroundRole && !entry.IsSetup())
         return QPalette().brush(QPalette::Disabled, QPalette::Text);
+    if (role == Qt::TextAlignmentRole && index.column() >= Gears && index.column() <= TopGear)
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     if (role != Qt::DisplayRole && role != SortRole) return {};
     switch (index.column()) {
     case Track: return FromName(entry.Track);
@@ -134,6 +136,12 @@ void LibraryProxy::SetFilterExpression(const QString& expression) {
 
 bool LibraryProxy::filterAcceptsRow(int row, const QModelIndex&) const {
     return filter_.Matches(model_->Entries()[static_cast<std::size_t>(row)]);
+}
+
+bool LibraryProxy::lessThan(const QModelIndex& left, const QModelIndex& right) const {
+    if (QSortFilterProxyModel::lessThan(left, right)) return true;
+    if (QSortFilterProxyModel::lessThan(right, left)) return false;
+    return left.row() < right.row();
 }
 
 } // namespace kvq

@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableView>
 #include <QThread>
 #include <QTimer>
@@ -100,7 +101,7 @@ LibraryWindow::LibraryWindow(TForm1& form, Platform& platform)
     auto* rootsRow = new QHBoxLayout;
     rootList_ = new QListWidget(this);
     rootList_->setObjectName("RootList1");
-    rootList_->setMaximumHeight(fontMetrics().lineSpacing() * 4);
+    rootList_->setMaximumHeight(fontMetrics().lineSpacing() * 3 + 8);
     rootList_->setAccessibleName("Folders");
     auto* add = new QPushButton("Add &Folder…", this);
     add->setObjectName("AddFolder1");
@@ -172,10 +173,20 @@ LibraryWindow::LibraryWindow(TForm1& form, Platform& platform)
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(fontMetrics().lineSpacing() + 4);
     table_->horizontalHeader()->setHighlightSections(false);
-    // Widths for the texts a column usually holds; the settings store keeps the user's.
-    constexpr int kCharacters[LibraryModel::ColumnCount] = {14, 9, 16, 16, 6, 6, 9, 9, 9, 9, 10};
+    // Wide enough for its title and for the text a column usually holds; the settings store
+    // keeps the user's widths.
+    const char* const kSamples[LibraryModel::ColumnCount] = {
+        "Track00 long", "Murusama", "setup00.mu3 long", "2026-12-31 23:59",
+        "Gears",        "Fuel",     "00.0000",          "Brake bias",
+        "0.000",        "0.000",    "Normalised"};
+    const QFontMetrics header = table_->horizontalHeader()->fontMetrics();
     for (int column = 0; column < LibraryModel::ColumnCount; ++column)
-        table_->setColumnWidth(column, fontMetrics().averageCharWidth() * kCharacters[column] + 12);
+        table_->setColumnWidth(
+            column,
+            std::max(fontMetrics().horizontalAdvance(kSamples[column]),
+                     header.horizontalAdvance(
+                         model_.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString())) +
+                fontMetrics().averageCharWidth() * 4);
     layout->addWidget(table_, 1);
     connect(table_, &QTableView::doubleClicked, this, [this] { Open1Click(); });
     connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -250,6 +261,13 @@ void LibraryWindow::SetColumnWidths(const QString& widths) {
 }
 
 void LibraryWindow::showEvent(QShowEvent* event) {
+    // A size kept from a larger screen, or from smaller metrics, shrinks to the room this screen
+    // has, its title bar and the window's frame left room too.
+    if (const QScreen* screen = form_.screen()) {
+        const QSize room =
+            screen->availableGeometry().size() - QSize(0, 2 * QFontMetrics(font()).lineSpacing());
+        resize(size().boundedTo(room));
+    }
     QWidget::showEvent(event);
     if (!scanned_) Rescan();
 }

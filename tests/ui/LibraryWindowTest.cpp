@@ -73,6 +73,9 @@ TEST_F(LibraryWindowTest, AddsAFolderFiltersAsTypedAndOpensWithEnter) {
         {"fuel<30", {"a.br1", "c.lo3"}},
         // A filter that does not parse says where, and the rows stay.
         {"fuel<<4", {"a.br1", "c.lo3"}},
+        // Rows that come back take their places again: within a track by path.
+        {"fe2", {"b.fe2", "bad.fe2"}},
+        {"", {"a.br1", "b.fe2", "bad.fe2", "c.lo3"}},
         {"monza", {"a.br1", "b.fe2"}},
     };
     auto* error = library.findChild<QLabel*>("FilterError1");
