@@ -2,7 +2,10 @@
 
 #include "WindowFixture.h"
 
+#include "../core/FailingFileOps.h"
+
 #include "app/LibraryWindow.h"
+#include "library/LibraryCsv.h"
 #include "settings/IniProfile.h"
 
 #include <QLabel>
@@ -137,20 +140,32 @@ TEST_F(LibraryWindowTest, RowsFollowTheDisk) {
         << Column(library, LibraryModel::Name).join(',').toStdString();
 }
 
-TEST_F(LibraryWindowTest, NormaliseAsksWithTheCountAndWritesOnlyWhatChanges) {
+TEST_F(LibraryWindowTest, ActionsOnTheSelection) {
     const std::string wide = Setup("Monza/wide.br1", 999);
     const std::string plain = Setup("Monza/plain.br1", 40);
     const auto plainTime = std::filesystem::last_write_time(plain);
+    const auto wideBytes = ReadBytes(wide);
     LibraryWindow& library = OpenLibrary();
     Table(library)->selectAll();
 
-    platform.questionAnswers = {Platform::Answer::No};
+    // No, then a write that fails: the file stays as it was, and the failure names it.
+    FailingOps failing(FailingOps::FailRename, EACCES);
+    platform.questionAnswers = {Platform::Answer::No, Platform::Answer::Yes};
     library.Normalise1Click();
-    ASSERT_EQ(platform.questions.size(), 1U);
+    platform.fileOps = &failing;
+    library.Normalise1Click();
+    platform.fileOps = nullptr;
+    ASSERT_EQ(platform.questions.size(), 2U);
     EXPECT_EQ(platform.questions[0].text,
               "Normalise 1 setup files in place, within the limits in force?");
+    EXPECT_EQ(ReadBytes(wide), wideBytes);
+    ASSERT_EQ(platform.errors.size(), 1U);
+    EXPECT_TRUE(platform.errors[0].text.startsWith("These files were not normalised:\nwide.br1: "))
+        << platform.errors[0].text.toStdString();
     EXPECT_EQ(Column(library, LibraryModel::Normalised), (QStringList{"yes", "no"}));
+    platform.errors.clear();
 
+    // Yes: the file that would change is written, the other is left alone.
     platform.questionAnswers = {Platform::Answer::Yes};
     library.Normalise1Click();
     EXPECT_EQ(Column(library, LibraryModel::Normalised), (QStringList{"yes", "yes"}));
@@ -165,6 +180,16 @@ TEST_F(LibraryWindowTest, NormaliseAsksWithTheCountAndWritesOnlyWhatChanges) {
     library.Copy1Click();
     ASSERT_TRUE(platform.clipboard);
     EXPECT_EQ(platform.clipboard->count("Fuel: "), 2);
+
+    // Show in Folder once for their folder; Export CSV writes their rows as list --csv does.
+    library.ShowInFolder1Click();
+    EXPECT_EQ(platform.foldersShown, QStringList{QString::fromStdString(dir.File("lib/Monza"))});
+    platform.saveAnswers = {QString::fromStdString(dir.File("out.csv"))};
+    library.ExportCsv1Click();
+    std::string csv = CsvHeader(false);
+    for (const std::string& path : {plain, wide})
+        csv += CsvLine(ReadLibraryEntry(dir.File("lib"), path, CurrentLimits()), std::nullopt);
+    EXPECT_EQ(ReadText(dir.File("out.csv")), csv);
 }
 
 } // namespace
