@@ -139,9 +139,19 @@ bool LibraryProxy::filterAcceptsRow(int row, const QModelIndex&) const {
 }
 
 bool LibraryProxy::lessThan(const QModelIndex& left, const QModelIndex& right) const {
-    if (QSortFilterProxyModel::lessThan(left, right)) return true;
-    if (QSortFilterProxyModel::lessThan(right, left)) return false;
-    return left.row() < right.row();
+    // Each cell's value asked once: a sort of 10,000 rows asks some hundred thousand times.
+    const QVariant a = left.data(LibraryModel::SortRole);
+    const QVariant b = right.data(LibraryModel::SortRole);
+    int order = 0;
+    if (!a.isValid() || !b.isValid()) {
+        order = int(!a.isValid()) - int(!b.isValid()); // a cell without a value after the others
+    } else if (a.userType() == QMetaType::QString) {
+        order = QString::compare(a.toString(), b.toString(), Qt::CaseInsensitive);
+    } else {
+        const QPartialOrdering o = QVariant::compare(a, b);
+        order = o == QPartialOrdering::Less ? -1 : o == QPartialOrdering::Greater ? 1 : 0;
+    }
+    return order != 0 ? order < 0 : left.row() < right.row();
 }
 
 } // namespace kvq
