@@ -105,21 +105,18 @@ LibraryWindow::LibraryWindow(TForm1& form, Platform& platform)
     rootList_->setAccessibleName("Folders");
     auto* add = new QPushButton("Add &Folder…", this);
     add->setObjectName("AddFolder1");
-    auto* remove = new QPushButton("&Remove Folder", this);
-    remove->setObjectName("RemoveFolder1");
-    RemoveFolder1 = new QAction(this);
+    removeFolder_ = new QPushButton("&Remove Folder", this);
+    removeFolder_->setObjectName("RemoveFolder1");
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(add);
-    buttons->addWidget(remove);
+    buttons->addWidget(removeFolder_);
     buttons->addStretch();
     rootsRow->addWidget(rootList_, 1);
     rootsRow->addLayout(buttons);
     layout->addLayout(rootsRow);
     connect(add, &QPushButton::clicked, this, [this] { AddFolder1Click(); });
-    connect(remove, &QPushButton::clicked, this, [this] { RemoveFolder1Click(); });
+    connect(removeFolder_, &QPushButton::clicked, this, [this] { RemoveFolder1Click(); });
     connect(rootList_, &QListWidget::currentRowChanged, this, [this] { EnableCommands(); });
-    connect(RemoveFolder1, &QAction::changed, remove,
-            [this, remove] { remove->setEnabled(RemoveFolder1->isEnabled()); });
 
     auto* filterRow = new QHBoxLayout;
     auto* filterLabel = new QLabel("F&ilter:", this);
@@ -414,7 +411,7 @@ void LibraryWindow::EnableCommands() {
     Compare1->setEnabled(setups >= 2);
     for (QAction* action : {Copy1, Normalise1, ExportCsv1}) action->setEnabled(setups > 0);
     ShowInFolder1->setEnabled(any);
-    RemoveFolder1->setEnabled(rootList_->currentRow() >= 0);
+    removeFolder_->setEnabled(rootList_->currentRow() >= 0);
 }
 
 void LibraryWindow::AddFolder1Click() {

@@ -17,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QProgressBar;
+class QPushButton;
 class QTableView;
 class QThread;
 class QTimer;
@@ -51,7 +52,6 @@ public:
     [[nodiscard]] QString ColumnWidths() const;
     void SetColumnWidths(const QString& widths);
 
-    [[nodiscard]] bool Scanning() const { return !scans_.empty(); }
     [[nodiscard]] const LibraryModel& Model() const { return model_; }
 
     // The commands on the selection. Each shows its failure in the error box.
@@ -116,7 +116,7 @@ private:
     QAction* Normalise1;
     QAction* ShowInFolder1;
     QAction* ExportCsv1;
-    QAction* RemoveFolder1;
+    QPushButton* removeFolder_;
 };
 
 } // namespace kvq

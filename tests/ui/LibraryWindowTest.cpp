@@ -138,6 +138,14 @@ TEST_F(LibraryWindowTest, RowsFollowTheDisk) {
         },
         kWaitMs))
         << Column(library, LibraryModel::Name).join(',').toStdString();
+
+    // Remove Folder: the folder leaves the list, and its rows the table.
+    QSignalSpy scanned(&library, &LibraryWindow::ScanFinished);
+    library.findChild<QListWidget*>("RootList1")->setCurrentRow(0);
+    library.findChild<QPushButton*>("RemoveFolder1")->click();
+    ASSERT_TRUE(scanned.wait(kWaitMs));
+    EXPECT_TRUE(library.Roots().isEmpty());
+    EXPECT_EQ(Table(library)->model()->rowCount(), 0);
 }
 
 TEST_F(LibraryWindowTest, ActionsOnTheSelection) {
