@@ -5,6 +5,7 @@
 //   build/bin/kvq_window_bench [PAGES [SECONDS]]     defaults: 300 pages, 10 s of churn
 //
 // It runs in a folder of its own, which is also its HOME, and prints one line of figures.
+#include "OffscreenHome.h"
 #include "app/Main.h"
 #include "app/Platform.h"
 #include "app/Startup.h"
@@ -45,9 +46,7 @@ int main(int argc, char** argv) {
     const int pages = argc > 1 ? std::atoi(argv[1]) : 300;
     const int seconds = argc > 2 ? std::atoi(argv[2]) : 10;
     QTemporaryDir home;
-    ::setenv("HOME", qPrintable(home.path()), 1);
-    ::setenv("XDG_CONFIG_HOME", qPrintable(home.path() + "/.config"), 1);
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    UseOffscreenHome(home);
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
 

@@ -60,6 +60,9 @@ public:
 
 protected:
     [[nodiscard]] bool filterAcceptsRow(int row, const QModelIndex& parent) const override;
+    // Rows alike in the column sorted by keep the model's order (by path), also those that a
+    // filter lets through again.
+    [[nodiscard]] bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 
 private:
     LibraryModel* model_;

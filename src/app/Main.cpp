@@ -5,6 +5,7 @@
 
 #include "app/Accessibility.h"
 #include "app/CopyDlg.h"
+#include "app/LibraryWindow.h"
 #include "app/LocalPath.h"
 #include "app/OpenDialog.h"
 #include "app/SheetView.h"
@@ -162,6 +163,7 @@ void TForm1::BuildMenus() {
 
     File1 = menu(menuBar()->addMenu("&File"), "File1");
     Open1 = action(File1, "Open1", "&Open...", "Ctrl+O", true);
+    SetupLibrary1 = action(File1, "SetupLibrary1", "Setup &Library…", "Ctrl+L", true);
     Save1 = action(File1, "Save1", "&Save...", "Ctrl+S", false);
     SaveAs1 = action(File1, "SaveAs1", "Save &As...", "Ctrl+Shift+S", false);
     Close1 = action(File1, "Close1", "&Close", "Ctrl+F4; Ctrl+W", false);
@@ -211,6 +213,7 @@ void TForm1::BuildMenus() {
     for (QAction* item : {CopyChassis1, CopyChassis2}) item->setProperty("Tag", 0);
 
     connect(Open1, &QAction::triggered, this, [this] { Open1Click(); });
+    connect(SetupLibrary1, &QAction::triggered, this, [this] { SetupLibrary1Click(); });
     // Save always asks for the name: Save As is the same command, offered on an unchanged page.
     for (QAction* item : {Save1, SaveAs1})
         connect(item, &QAction::triggered, this, [this] { Save1Click(); });
@@ -251,10 +254,14 @@ void TForm1::BuildComponents() {
             return pages;
         },
         this);
-    IniOut1->SetItems({"Form1;Top;0;Position;Top;1;0", "Form1;Left;0;Position;Left;1;0",
-                       "OpenDialog1;FileName;;Files;LastFile;1;0",
-                       "RecentFiles1;Files;;Files;RecentFiles;1;0",
-                       "KVQDefault1;Checked;True;Flags;KVQDefault;1;0"});
+    Library1 = new LibraryWindow(*this, platform_);
+    IniOut1->SetItems(
+        {"Form1;Top;0;Position;Top;1;0", "Form1;Left;0;Position;Left;1;0",
+         "OpenDialog1;FileName;;Files;LastFile;1;0", "RecentFiles1;Files;;Files;RecentFiles;1;0",
+         "KVQDefault1;Checked;True;Flags;KVQDefault;1;0", "Library1;Roots;;Library;Roots;1;0",
+         "Library1;WindowWidth;900;Library;Width;1;0",
+         "Library1;WindowHeight;560;Library;Height;1;0",
+         "Library1;ColumnWidths;;Library;ColumnWidths;1;0"});
 }
 
 void TForm1::FormCreate() {
@@ -329,11 +336,6 @@ void TForm1::FormCreate() {
     TabControl1->setFocus();
 }
 
-void TForm1::ShowError(const QString& message) {
-    platform_.ErrorBox(this, kApplicationTitle,
-                       QString::fromStdString(ErrorBoxText(message.toStdString())));
-}
-
 QString TForm1::ProgramFolder() const { return QFileInfo(platform_.ProgramPath()).absolutePath(); }
 
 void TForm1::About1Click() {
@@ -341,6 +343,15 @@ void TForm1::About1Click() {
         Memo1Click();
         TSplashForm about(this);
         about.exec();
+    });
+}
+
+void TForm1::SetupLibrary1Click() {
+    Guard([this] {
+        EndEdit();
+        Library1->show();
+        Library1->raise();
+        Library1->activateWindow();
     });
 }
 

@@ -30,6 +30,7 @@ class SheetView;
 class TCopyDialog;
 class TDiskBar;
 class TDiskWatch;
+class LibraryWindow;
 class TFSpinEdit;
 class TIniOut;
 class TLSpinEdit;
@@ -103,6 +104,14 @@ public:
     // captions; up to six setups in all. The window opened, or null when no page is in front,
     // there is nothing to compare with, or there are too many (which the error box says).
     CompareWindow* CompareWithSetups(std::vector<CompareWindow::Column> others);
+    // The setups side by side in a compare window beside this one, the first the one the others
+    // are compared with; null for fewer than two or too many (which the error box says).
+    CompareWindow* CompareSetups(std::vector<CompareWindow::Column> columns);
+    // A file as Open reads it, with its gear count from its name and its values brought within
+    // the limits in force, captioned "NAME (file)".
+    [[nodiscard]] CompareWindow::NamedSetup ReadAsOpened(const QString& file) const;
+    // File, Setup Library: the library window, shown and brought to the front.
+    void SetupLibrary1Click();
     void Memo1Click();
     void Memo1DblClick(QPoint position);
     void Memo1MouseMove(QPoint position);
@@ -165,23 +174,14 @@ private:
     void FormClose();
 
     // Runs work and shows its failure in the error box: no exception leaves a handler.
-    template <typename F> void Guard(F&& work) {
-        try {
-            work();
-        } catch (const std::exception& e) {
-            ShowError(QString::fromStdString(e.what()));
-        }
-    }
-    void ShowError(const QString& message);
+    template <typename F> void Guard(F&& work) { platform_.Guard(this, std::forward<F>(work)); }
+    void ShowError(const QString& message) { platform_.ShowError(this, message); }
 
     TSetup* CurrentSetup();
     void AddPage(const QString& caption, std::unique_ptr<TSetup> setup);
     void RemoveCurrentPage();
     void SelectPage(int page);
     void OpenSetupFile(const QString& path, bool reportMissing);
-    // A file as Open reads it, with its gear count from its name and its values brought within
-    // the limits in force, captioned "NAME (file)".
-    [[nodiscard]] CompareWindow::NamedSetup ReadAsOpened(const QString& file) const;
     void RenderSheet();
     void ShowHelpText();
     // Each tab tells its file (the tip) and whether its page is changed (the mark).
@@ -238,6 +238,7 @@ private:
     QMenu* Help1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Open1 = nullptr;
+    QAction* SetupLibrary1 = nullptr;
     QAction* Save1 = nullptr;
     QAction* SaveAs1 = nullptr;
     QAction* Close1 = nullptr;
@@ -268,9 +269,7 @@ private:
     TRecentFilesMenu* RecentFiles1 = nullptr;
     TDiskWatch* DiskWatch1 = nullptr;
     TDiskBar* DiskBar1 = nullptr;
+    LibraryWindow* Library1 = nullptr;
 };
-
-// The caption of the application's message boxes.
-inline constexpr const char* kApplicationTitle = "KVQ Setup";
 
 } // namespace kvq

@@ -24,15 +24,20 @@ CompareWindow::NamedSetup TForm1::ReadAsOpened(const QString& file) const {
 }
 
 CompareWindow* TForm1::CompareWithSetups(std::vector<CompareWindow::Column> others) {
+    const TSetup* current = CurrentSetup();
+    if (!current || others.empty()) return nullptr;
+    std::vector<CompareWindow::Column> columns{current};
+    std::ranges::move(others, std::back_inserter(columns));
+    return CompareSetups(std::move(columns));
+}
+
+CompareWindow* TForm1::CompareSetups(std::vector<CompareWindow::Column> columns) {
     CompareWindow* window = nullptr;
     Guard([&] {
-        const TSetup* current = CurrentSetup();
-        if (!current || others.empty()) return;
-        if (others.size() + 1 > CompareWindow::kMaxColumns)
+        if (columns.size() < 2) return;
+        if (columns.size() > CompareWindow::kMaxColumns)
             throw KvqError("Compare With shows at most " +
                            std::to_string(CompareWindow::kMaxColumns) + " setups at once");
-        std::vector<CompareWindow::Column> columns{current};
-        std::ranges::move(others, std::back_inserter(columns));
         window = new CompareWindow(
             std::move(columns), [this](const TSetup& setup) { return SetupCaption(setup); },
             platform_, metrics_, this);

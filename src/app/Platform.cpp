@@ -2,10 +2,12 @@
 
 #include "app/LocalPath.h"
 #include "base/AtomicFile.h"
+#include "base/Utils.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -16,6 +18,7 @@
 #include <QScreen>
 #include <QStringList>
 #include <QThread>
+#include <QUrl>
 
 #include <chrono>
 
@@ -41,6 +44,11 @@ QString QtFileFilter(const QString& filter) {
         entries << parts[i] + " (" + masks + ")";
     }
     return entries.join(";;");
+}
+
+void Platform::ShowError(QWidget* parent, const QString& message) {
+    ErrorBox(parent, kApplicationTitle,
+             QString::fromStdString(ErrorBoxText(message.toStdString())));
 }
 
 QtPlatform::QtPlatform(QObject* parent) : Platform(parent) {
@@ -87,6 +95,19 @@ QStringList QtPlatform::OpenFileNames(QWidget* parent, const QString& filter,
 std::optional<QString> QtPlatform::SaveFileName(QWidget* parent, const QString& title,
                                                 const QString& filter, const QString& initialFile) {
     return FirstOf(RunFileDialog(parent, QFileDialog::AnyFile, title, filter, initialFile));
+}
+
+std::optional<QString> QtPlatform::FolderName(QWidget* parent, const QString& title,
+                                              const QString& initialFolder) {
+    QFileDialog dialog(parent, title, initialFolder);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return FirstOf(dialog.selectedFiles());
+}
+
+void QtPlatform::ShowFolder(const QString& folder) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
 Platform::Answer QtPlatform::Question(QWidget* parent, const QString& caption,

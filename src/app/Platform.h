@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <exception>
 #include <optional>
 
 class QPrinter;
@@ -36,6 +37,11 @@ public:
     // its own a platform offers one file through OpenFileName.
     virtual QStringList OpenFileNames(QWidget* parent, const QString& filter,
                                       const QString& initialFile);
+    // The folder dialog; nothing when the user cancels.
+    virtual std::optional<QString> FolderName(QWidget* parent, const QString& title,
+                                              const QString& initialFolder) = 0;
+    // The folder shown in the desktop's file manager.
+    virtual void ShowFolder(const QString& folder) = 0;
     // Yes, No and Cancel with a question icon.
     virtual Answer Question(QWidget* parent, const QString& caption, const QString& text) = 0;
     // Yes and No with a question icon, No the default; true for Yes.
@@ -65,6 +71,17 @@ public:
 
     virtual void Beep() = 0;
 
+    // The application's error box over parent with the message, its full stop as the box ends it.
+    void ShowError(QWidget* parent, const QString& message);
+    // Runs work and shows its failure in the error box: no exception leaves a handler.
+    template <typename F> void Guard(QWidget* parent, F&& work) {
+        try {
+            work();
+        } catch (const std::exception& e) {
+            ShowError(parent, QString::fromStdString(e.what()));
+        }
+    }
+
     // The system calls through which setup and settings files are written.
     virtual FileOps& Files();
 
@@ -72,6 +89,9 @@ signals:
     // The clipboard's content changed.
     void ClipboardChanged();
 };
+
+// The caption of the application's message boxes.
+inline constexpr const char* kApplicationTitle = "KVQ Setup";
 
 // The running desktop.
 class QtPlatform : public Platform {
@@ -85,6 +105,9 @@ public:
                               const QString& initialFile) override;
     std::optional<QString> SaveFileName(QWidget* parent, const QString& title,
                                         const QString& filter, const QString& initialFile) override;
+    std::optional<QString> FolderName(QWidget* parent, const QString& title,
+                                      const QString& initialFolder) override;
+    void ShowFolder(const QString& folder) override;
     Answer Question(QWidget* parent, const QString& caption, const QString& text) override;
     bool Confirm(QWidget* parent, const QString& caption, const QString& text) override;
     void ErrorBox(QWidget* parent, const QString& caption, const QString& text) override;

@@ -71,7 +71,10 @@ QString HelpText() {
     };
     return QString(R"(Usage: %1 [OPTION]... [--] [FILE]...
 View and edit the car setups of KVQ, the historic Formula 1 simulation, in a
-window. Each FILE opens on a page of its own.
+window. Each FILE opens on a page of its own. File, Setup Library (Ctrl+L)
+shows every setup under the folders chosen as one table, sorted by any column
+and filtered as typed (fuel<40 gears=6 monza), and opens, compares, copies,
+normalises or exports the setups selected.
 
 A setup file is a 264-byte record starting with PGTS. Its extension names the
 make: .bb? Brabham, .br? BRM, .co? Coventry, .ea? Eagle, .fe? Ferrari, .lo?
@@ -88,7 +91,8 @@ folder the user cannot write, such as an installed one, also uses the user's
 folder $XDG_CONFIG_HOME/kvqsetup (~/.config/kvqsetup without XDG_CONFIG_HOME).
   Help.txt       the text shown while no setup is open, beside the program
   %4   settings: window position, last file opened, Recent Files,
-                 KVQ Default; read from the user's folder when it is there,
+                 KVQ Default, the library's folders, size and column widths;
+                 read from the user's folder when it is there,
                  else from beside the program; written beside the program,
                  or to the user's folder when the program's folder is not
                  writable, when the window closes

@@ -678,11 +678,38 @@ def a_screen_reader_reads_the_sheet(desktop):
     height = desktop.height()
     desktop.cli("set", desktop.path("default.br1"), "Fuel=25", "-o", desktop.path("default.br1"))
     wait_until(lambda: desktop.height() > height, "the bar telling of the change")
-    for button, key in (("Reload", "Alt+R"), ("Keep this version", "Alt+X")):
+    for button, key in (("Reload", "Alt+R"), ("Keep this version", "Alt+K")):
         def reached(read):
             desktop.key("Tab")
             return ["push button", button, key] in read["focused"]
         hears(f"Tab to reach {button} with its access key {key}", reached, timeout=20)
+
+
+def the_library_opens_a_filtered_setup(desktop):
+    """Ctrl+L, Add Folder... with the folder typed into the real folder dialog, a filter typed
+    into the box: Enter there opens the one setup it leaves as a page, as Open shows it."""
+    library = desktop.path("library")
+    for track, name in (("Monza", "default.br1"), ("Spa", "default.fe2"), ("Spa", "default.lo3")):
+        os.makedirs(os.path.join(library, track), exist_ok=True)
+        shutil.copy2(desktop.path(name), os.path.join(library, track, name))
+    expected = desktop.path("expected.lo3")
+    desktop.cli("normalise", desktop.path("default.lo3"), "-o", expected)
+    desktop.start()
+    desktop.key("ctrl+l")
+    desktop.wait_active("Setup Library", "Ctrl+L to show the library")
+    desktop.key("alt+f")
+    desktop.wait_active("Add Folder", "Alt+F to show the folder dialog")
+    desktop.key("ctrl+a")
+    desktop.type(library)
+    desktop.key("Return")
+    desktop.wait_active("Setup Library", "the folder dialog to close")
+    desktop.key("alt+i")
+    desktop.type("spa lotus")
+    desktop.key("Return")
+    desktop.wait_active(MAIN_TITLE, "Enter to open the setup found")
+    sheet = desktop.copy_sheet()
+    want = desktop.cli("sheet", expected).replace("\r\n", "\n")
+    expect(sheet == want, f"the page opened shows {sheet!r}, not the sheet of default.lo3")
 
 
 SCENARIOS = {f.__name__: f for f in (
@@ -702,6 +729,7 @@ SCENARIOS = {f.__name__: f for f in (
     an_outside_change_of_a_name_that_is_no_utf8_is_asked_about,
     compare_three_setups,
     a_screen_reader_reads_the_sheet,
+    the_library_opens_a_filtered_setup,
 )}
 
 

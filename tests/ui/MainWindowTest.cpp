@@ -33,7 +33,7 @@ QStringList HelpLines() {
 const char* const kPageCommands[] = {"Close1",       "ClosePage1",   "SaveAs1",
                                      "Print1",       "Copy1",        "CopyGearbox1",
                                      "CopyGearbox2", "CopyChassis1", "CopyChassis2"};
-const char* const kAlwaysCommands[] = {"Open1", "Exit1", "About1"};
+const char* const kAlwaysCommands[] = {"Open1", "SetupLibrary1", "Exit1", "About1"};
 
 TEST_F(WindowTest, StartsWithTheHelpTextAndOnlyTheAlwaysCommands) {
     EXPECT_EQ(Window().windowTitle(), "KVQ Setup V2.3");
@@ -59,6 +59,7 @@ TEST_F(WindowTest, MenusCarryTheirCaptionsKeysAndTags) {
     };
     const Row rows[] = {
         {"File1", "Open1", "&Open...", "Ctrl+O", -1},
+        {"File1", "SetupLibrary1", "Setup &Library…", "Ctrl+L", -1},
         {"File1", "Save1", "&Save...", "Ctrl+S", -1},
         {"File1", "SaveAs1", "Save &As...", "Ctrl+Shift+S", -1},
         {"File1", "Close1", "&Close", "Ctrl+F4", -1},

@@ -23,6 +23,7 @@ public:
     // the next of openAnswers as one file.
     std::deque<QStringList> openManyAnswers;
     std::deque<QString> saveAnswers;
+    std::deque<QString> folderAnswers;
     std::deque<Answer> questionAnswers;
     // PDF files the next print dialogs send the printout to; an empty name cancels.
     std::deque<QString> printAnswers;
@@ -38,6 +39,7 @@ public:
     std::vector<Shown> errors;
     std::vector<Shown> saveDialogs; // title and initial file
     QStringList openInitialFiles;
+    QStringList foldersShown;
     QStringList filters;
     int beeps = 0;
 
@@ -77,6 +79,11 @@ public:
         duringDialog();
         return Next(saveAnswers);
     }
+    std::optional<QString> FolderName(QWidget*, const QString&, const QString&) override {
+        duringDialog();
+        return Next(folderAnswers);
+    }
+    void ShowFolder(const QString& folder) override { foldersShown << folder; }
     Answer Question(QWidget*, const QString& caption, const QString& text) override {
         questions.push_back({caption, text});
         duringDialog();
