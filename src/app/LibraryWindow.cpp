@@ -235,9 +235,13 @@ void LibraryWindow::SetRoots(const QStringList& roots) {
     roots_.removeAll(QString());
     rootList_->clear();
     rootList_->addItems(roots_);
+    ReadAnew();
+    EnableCommands();
+}
+
+void LibraryWindow::ReadAnew() {
     scanned_ = false;
     if (isVisible()) Rescan();
-    EnableCommands();
 }
 
 QString LibraryWindow::ColumnWidths() const {

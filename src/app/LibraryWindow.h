@@ -46,6 +46,9 @@ public:
     [[nodiscard]] QStringList Roots() const { return roots_; }
     // The folders scanned; a changed list is scanned anew once the window shows.
     void SetRoots(const QStringList& roots);
+    // The setups read anew, at once while the window shows, otherwise when it next shows: the
+    // folders or the limits in force have changed.
+    void ReadAnew();
     void SetWindowWidth(int width) { resize(width, height()); }
     void SetWindowHeight(int height) { resize(width(), height); }
     // The widths of the table's columns in order, "120,60,…".

@@ -2,6 +2,8 @@
 // commit and cancel, the asymmetry toggle and the choice of limits in force.
 #include "app/Main.h"
 
+#include "app/LibraryWindow.h"
+
 #include "app/SheetView.h"
 #include "edit/FSpin.h"
 #include "edit/FieldEdit.h"
@@ -24,6 +26,8 @@ void TForm1::KVQDefault1Click() {
     else
         limits_.SelectFileLimits();
     UpdatePaste();
+    // The library shows its setups as Open would, under the limits in force.
+    Library1->ReadAnew();
 }
 
 void TForm1::Memo1Click() { EndEdit(); }

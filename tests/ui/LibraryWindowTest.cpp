@@ -114,6 +114,18 @@ TEST_F(LibraryWindowTest, AddsAFolderFiltersAsTypedAndOpensWithEnter) {
     EXPECT_EQ(Table(*again)->columnWidth(LibraryModel::Name), 222);
 }
 
+TEST_F(LibraryWindowTest, ValuesFollowTheLimitsInForce) {
+    window.reset();
+    WriteText(dir.File("kvqsetup.lmt"), "4,1,60\n"); // fuel up to 60 gallons
+    Setup("Monza/a.br1", 50);
+    LibraryWindow& library = OpenLibrary();
+    EXPECT_EQ(Column(library, LibraryModel::Fuel), QStringList{"46"});
+    QSignalSpy scanned(&library, &LibraryWindow::ScanFinished);
+    Action("KVQDefault1")->trigger();
+    ASSERT_TRUE(scanned.wait(kWaitMs));
+    EXPECT_EQ(Column(library, LibraryModel::Fuel), QStringList{"50"});
+}
+
 TEST_F(LibraryWindowTest, RowsFollowTheDisk) {
     Setup("Monza/a.br1", 12);
     Setup("Monza/b.fe2", 40);
