@@ -156,8 +156,26 @@ class Desktop:
         self.launch(*files)
         self.window = wait_until(lambda: self._window(f"^{re.escape(MAIN_TITLE)}$"),
                                  "the main window")
+        # Once the window manager has framed the window, the program moves the frame to where
+        # the settings keep it (the screen's corner without them); a click before that could
+        # land beside the place meant.
+        corner = self.saved_corner()
+        try:
+            wait_until(lambda: self.frame()[:2] == corner, f"the window's frame at {corner}")
+        except Failure:
+            raise Failure(f"the window opened with its frame at {self.frame()[:2]}, "
+                          f"not at {corner}") from None
         self.activate_main()
         self.menu_height = self.height() - CLIENT_HEIGHT
+
+    def saved_corner(self):
+        """Where the settings file puts the main window's frame: Left and Top, or 0, 0."""
+        try:
+            with open(os.path.join(self.program_dir, "KVQSETUP.INI"), errors="replace") as ini:
+                found = dict(re.findall(r"^(Top|Left)=(-?\d+)", ini.read(), re.M))
+        except FileNotFoundError:
+            found = {}
+        return int(found.get("Left", 0)), int(found.get("Top", 0))
 
     def height(self):
         geometry = self._run(["xdotool", "getwindowgeometry", "--shell", self.window]).stdout
@@ -417,31 +435,19 @@ def edit_and_save_through_the_dialog(desktop):
 def the_position_comes_back(desktop):
     """A window moved and closed opens where it was, start after start, without creeping: Top
     and Left are where its frame's corner is."""
-    settings = os.path.join(desktop.program_dir, "KVQSETUP.INI")
-
-    def saved():
-        with open(settings) as ini:
-            found = dict(re.findall(r"^(Top|Left)=(-?\d+)", ini.read(), re.M))
-        return int(found["Left"]), int(found["Top"])
+    saved = desktop.saved_corner
 
     def corner():
         return desktop.frame()[:2]
 
     desktop.start()
-    # The program places its frame once the window manager has framed it; a move before that
-    # would be undone.
-    wait_until(lambda: corner() == (0, 0), "the frame at 0,0")
     desktop._run(["xdotool", "windowmove", "--sync", desktop.window, "300", "200"])
     moved = wait_until(lambda: corner() != (0, 0) and corner(), "the window to move")
     desktop.close_box()
     wait_until(desktop.exited, "the window to close")
     expect(saved() == moved, f"the settings keep {saved()}, the frame was at {moved}")
     for _ in range(2):
-        desktop.start()
-        try:
-            wait_until(lambda: corner() == moved, f"the frame at {moved}", timeout=5)
-        except Failure:
-            raise Failure(f"the window opened with its frame at {corner()}, not at {moved}")
+        desktop.start()  # which waits for the frame where the settings put it
         desktop.close_box()
         wait_until(desktop.exited, "the window to close")
         expect(saved() == moved, f"the saved position moved from {moved} to {saved()}")
@@ -450,11 +456,7 @@ def the_position_comes_back(desktop):
 def the_title_bar_is_on_the_screen(desktop):
     """With no settings file the frame, title bar included, is at the screen's top left corner,
     and the title bar is drawn there."""
-    desktop.start()
-    try:
-        wait_until(lambda: desktop.frame()[:2] == (0, 0), "the frame at 0,0", timeout=5)
-    except Failure:
-        raise Failure(f"the frame is at {desktop.frame()[:2]}, not at the top left corner")
+    desktop.start()  # which waits for the frame at 0,0, where no settings put it
     x, y, title = desktop.frame()
     expect(title > 0, "the window manager drew no title bar")
     bar = desktop.shot("title", 0, 0, 300, title)
