@@ -8,6 +8,7 @@
 #include "app/LibraryWindow.h"
 #include "app/LocalPath.h"
 #include "app/OpenDialog.h"
+#include "app/PageStrip.h"
 #include "app/SheetView.h"
 #include "app/Splash.h"
 #include "base/Utils.h"
@@ -28,7 +29,6 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QTabBar>
 #include <QTimer>
 #include <QWindow>
 
@@ -75,12 +75,11 @@ void TForm1::BuildWindow() {
     pageFrame_ = new QFrame(client_);
     pageFrame_->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
 
-    TabControl1 = new QTabBar(client_);
+    TabControl1 = new TPageStrip(client_);
     TabControl1->setObjectName("TabControl1");
     TabControl1->setExpanding(false);
     // The first stop of Tab, with the sheet after it.
     TabControl1->setFocusPolicy(Qt::StrongFocus);
-    TabControl1->setTabsClosable(true);
     TabControl1->setContextMenuPolicy(Qt::CustomContextMenu);
     TabControl1->installEventFilter(this);
     installEventFilter(this);

@@ -21,7 +21,6 @@
 class QAction;
 class QFrame;
 class QMenu;
-class QTabBar;
 class QUndoStack;
 
 namespace kvq {
@@ -35,6 +34,7 @@ class TFSpinEdit;
 class TIniOut;
 class TLSpinEdit;
 class TOpenDialog;
+class TPageStrip;
 class TRecentFilesMenu;
 class TSpinEdit;
 class TSpinEditBase;
@@ -186,6 +186,7 @@ private:
     void ShowHelpText();
     // Each tab tells its file (the tip) and whether its page is changed (the mark).
     void ShowPageStates();
+    void ShowPageState(int page, const QColor& colour);
     void EnablePageCommands(bool enabled);
     bool EditorVisible() const;
     bool ClipboardHasSetup();
@@ -217,6 +218,8 @@ private:
     CurrentLimits limits_;
     int hoverField_ = 0;
     int cursorField_ = 0;
+    // The colour of the page marks on the tabs.
+    QRgb pageMarkColour_ = 0;
     // Where the focus goes back to when the open editor closes.
     QWidget* editReturnFocus_ = nullptr;
     // The setup of the page on which the open edit began.
@@ -227,7 +230,7 @@ private:
     std::map<const TSetup*, QUndoStack*> undoStacks_; // owned by the window
 
     QWidget* client_ = nullptr;
-    QTabBar* TabControl1 = nullptr;
+    TPageStrip* TabControl1 = nullptr;
     QFrame* pageFrame_ = nullptr;
     SheetView* Memo1 = nullptr;
     TSpinEdit* SpinEdit1 = nullptr;

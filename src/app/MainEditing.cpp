@@ -3,6 +3,7 @@
 #include "app/Main.h"
 
 #include "app/LibraryWindow.h"
+#include "app/PageStrip.h"
 
 #include "app/SheetView.h"
 #include "edit/FSpin.h"
@@ -13,7 +14,6 @@
 
 #include <QAction>
 #include <QKeyEvent>
-#include <QTabBar>
 #include <QToolTip>
 
 #include <algorithm>

@@ -4,13 +4,13 @@
 
 #include "app/DiskWatch.h"
 #include "app/LocalPath.h"
+#include "app/PageStrip.h"
 #include "app/RecentFilesMenu.h"
 #include "base/Utils.h"
 
 #include <QAction>
 #include <QFileInfo>
 #include <QMenu>
-#include <QTabBar>
 #include <QUndoCommand>
 #include <QUndoStack>
 
@@ -141,8 +141,10 @@ void TForm1::FollowCurrentPage() {
     follow(Undo1, "&Undo", stack && (stack->canUndo() || EditorVisible()),
            stack ? stack->undoText() : QString());
     follow(Redo1, "&Redo", stack && stack->canRedo(), stack ? stack->redoText() : QString());
-    DiskBar1->ShowNotice(setup ? DiskWatch1->NoticeOf(setup) : FileState::Same,
-                         setup ? PageDisplayName(CurrentPage()) : QString());
+    // The name that tells the page from the others is looked for only when there is news.
+    const FileState notice = setup ? DiskWatch1->NoticeOf(setup) : FileState::Same;
+    DiskBar1->ShowNotice(notice,
+                         notice == FileState::Same ? QString() : PageDisplayName(CurrentPage()));
 }
 
 void TForm1::FileRead(const TSetup& setup, const SetupRecord& onDisk) {

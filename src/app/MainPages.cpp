@@ -4,6 +4,7 @@
 
 #include "app/LocalPath.h"
 #include "app/OpenDialog.h"
+#include "app/PageStrip.h"
 #include "app/SheetView.h"
 #include "base/Utils.h"
 #include "settings/IniOut.h"
@@ -17,7 +18,6 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QSignalBlocker>
-#include <QTabBar>
 #include <QUrl>
 
 #include <algorithm>
@@ -91,23 +91,28 @@ struct ShownPageState {
     bool Changed = false;
     std::string FileName;
     QRgb Colour = 0;
-    bool operator==(const ShownPageState&) const = default;
+
+    // Looked at where it lies, without a copy: copying each page's state made every sheet shown
+    // cost as much as all pages.
+    [[nodiscard]] static bool Shows(const QVariant& shown, const TSetup& setup, QRgb colour) {
+        if (shown.metaType() != QMetaType::fromType<ShownPageState>()) return false;
+        const auto& state = *static_cast<const ShownPageState*>(shown.constData());
+        return state.Changed == setup.Changed && state.Colour == colour &&
+               state.FileName == setup.FileName;
+    }
 };
 
-// Every tab added, changed or removed lays the whole page strip out again while it is shown, and
-// every close button on it is placed anew, so opening or closing thousands of pages cost the
-// square of their number. Many at once are handled with the strip hidden (nothing is painted
-// meanwhile) and without close buttons; they come back all together, and the strip lays itself
-// out once when shown again, with the focus back on it if it had it.
+// Every tab added, changed or removed lays the whole page strip out again while it is shown, so
+// opening or closing thousands of pages cost the square of their number. Many at once are
+// handled with the strip hidden (nothing is painted meanwhile); the strip lays itself out once
+// when shown again, with the focus back on it if it had it.
 class ManyPages {
 public:
     explicit ManyPages(QTabBar* strip)
         : strip_(strip), shown_(strip->isVisible()), focused_(strip->hasFocus()) {
         if (shown_) strip_->hide();
-        strip_->setTabsClosable(false);
     }
     ~ManyPages() {
-        strip_->setTabsClosable(true);
         if (!shown_) return;
         strip_->show();
         if (focused_) strip_->setFocus();
@@ -124,22 +129,28 @@ private:
 } // namespace
 
 void TForm1::ShowPageStates() {
+    // Only the page in front changes, but a new colour of text is every page's.
     const QColor colour = TabControl1->palette().color(QPalette::WindowText);
-    for (int page = 0; page < PageCount(); ++page) {
-        const TSetup& setup = PageSetup(page);
-        const ShownPageState state{setup.Changed, setup.FileName, colour.rgba()};
-        const QVariant shown = TabControl1->tabData(page);
-        if (shown.isValid() && shown.value<ShownPageState>() == state) continue;
-        TabControl1->setTabData(page, QVariant::fromValue(state));
-        TabControl1->setTabIcon(page, PageMark(setup.Changed, colour));
-        TabControl1->setTabToolTip(
-            page, setup.FileName.empty()
-                      ? QString("Not saved to a file")
-                      : QString::fromStdString(PrintableName(LocalPath(
-                            QFileInfo(FromLocalPath(setup.FileName)).absoluteFilePath()))));
-        TabControl1->setAccessibleTabName(page,
-                                          PageCaption(page) + (setup.Changed ? ", changed" : ""));
+    if (colour.rgba() == pageMarkColour_) {
+        if (CurrentPage() >= 0) ShowPageState(CurrentPage(), colour);
+        return;
     }
+    pageMarkColour_ = colour.rgba();
+    for (int page = 0; page < PageCount(); ++page) ShowPageState(page, colour);
+}
+
+void TForm1::ShowPageState(int page, const QColor& colour) {
+    const TSetup& setup = PageSetup(page);
+    if (ShownPageState::Shows(TabControl1->tabData(page), setup, colour.rgba())) return;
+    TabControl1->setTabData(
+        page, QVariant::fromValue(ShownPageState{setup.Changed, setup.FileName, colour.rgba()}));
+    TabControl1->setTabIcon(page, PageMark(setup.Changed, colour));
+    TabControl1->setTabToolTip(
+        page, setup.FileName.empty()
+                  ? QString("Not saved to a file")
+                  : QString::fromStdString(PrintableName(
+                        LocalPath(QFileInfo(FromLocalPath(setup.FileName)).absoluteFilePath()))));
+    TabControl1->setAccessibleTabName(page, PageCaption(page) + (setup.Changed ? ", changed" : ""));
 }
 
 int TForm1::CurrentPage() const { return TabControl1->currentIndex(); }
@@ -160,7 +171,8 @@ void TForm1::AddPage(const QString& caption, std::unique_ptr<TSetup> setup) {
     AddHistory(*pages_.back());
     {
         const QSignalBlocker blocker(TabControl1);
-        TabControl1->addTab(caption);
+        TabControl1->addTab(PageMark(false, TabControl1->palette().color(QPalette::WindowText)),
+                            caption);
     }
     SelectPage(PageCount() - 1);
 }

@@ -4,6 +4,7 @@
 
 #include "WindowFixture.h"
 
+#include "app/PageStrip.h"
 #include "edit/FSpin.h"
 
 #include <QAccessible>
@@ -28,6 +29,7 @@ protected:
         return qAlpha(mark.pixel(mark.width() / 2, mark.height() / 2)) > 0;
     }
     TFSpinEdit* Real() { return Window().findChild<TFSpinEdit*>("FSpinEdit1"); }
+    TPageStrip* Strip() { return static_cast<TPageStrip*>(Tabs()); }
 };
 
 TEST_F(DesktopTest, TabsTellTheirFileAndStateAndListsTellTheFolders) {
@@ -242,13 +244,48 @@ TEST_F(DesktopTest, EachNewKeyRunsOncePerPress) {
     EXPECT_EQ(platform.questions.size(), 1u) << "Ctrl+W";
     EXPECT_EQ(Window().PageCount(), 2);
     // The tab's close button and a middle click close the page they are on.
-    QTest::mouseClick(Tabs()->tabButton(1, QTabBar::RightSide), Qt::LeftButton);
+    QTest::mouseClick(Tabs(), Qt::LeftButton, {}, Strip()->CloseButtonRect(1).center());
     EXPECT_EQ(Window().PageCount(), 1);
     EXPECT_EQ(Window().PageCaption(0), "a.fe2");
     QTest::mouseClick(Tabs(), Qt::MiddleButton, {}, Tabs()->tabRect(0).center());
     EXPECT_EQ(Window().PageCount(), 0);
     Type(Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(Window().isVisible()) << "Ctrl+Q";
+}
+
+// The strip measures a caption once and draws the close buttons itself: every tab must still
+// measure as on a closable tab bar, a new caption included, and a click on a tab's close button,
+// wherever the strip has scrolled, closes that tab's page alone.
+TEST_F(DesktopTest, ManyTabsMeasureAsOnAClosableTabBarAndCloseByTheirButtons) {
+    QStringList files;
+    for (int page = 0; page < 40; ++page)
+        files << FromLocalPath(SetupFile(std::string(1 + page % 7 * 5, 'a' + page % 26) + ".br1"));
+    Window().OpenFiles(files);
+    ShowActive();
+    QTabBar closable(Tabs()->parentWidget());
+    closable.hide();
+    closable.setTabsClosable(true);
+    closable.setExpanding(false);
+    closable.resize(100000, 100);
+    auto measured = [&](int page) {
+        while (closable.count() > 0) closable.removeTab(0);
+        closable.addTab(Tabs()->tabIcon(page), Tabs()->tabText(page));
+        return closable.tabRect(0).size();
+    };
+    for (int page = 0; page < Tabs()->count(); ++page)
+        EXPECT_EQ(Tabs()->tabRect(page).size(), measured(page)) << page;
+    // The last page is in front; the strip shows it and the one before.
+    const QString before = Tabs()->tabText(38);
+    ASSERT_TRUE(Tabs()->tabRect(38).intersects(Tabs()->rect()));
+    EXPECT_TRUE(Tabs()->tabRect(38).contains(Strip()->CloseButtonRect(38)));
+    QTest::mouseClick(Tabs(), Qt::LeftButton, {}, Strip()->CloseButtonRect(38).center());
+    ASSERT_EQ(Window().PageCount(), 39);
+    for (int page = 0; page < Window().PageCount(); ++page)
+        EXPECT_NE(Tabs()->tabText(page), before) << "only the page of the button clicked closes";
+    platform.saveAnswers = {QString::fromStdString(dir.File("a much longer name than before.br1"))};
+    Action("SaveAs1")->trigger();
+    EXPECT_EQ(Tabs()->tabText(0), "a much longer name than before.br1");
+    EXPECT_EQ(Tabs()->tabRect(0).size(), measured(0));
 }
 
 } // namespace
