@@ -1,47 +1,14 @@
 #include "app/DiskWatch.h"
 
+#include "base/Utils.h"
+
 #include <QAction>
 #include <QLabel>
 
 #include <algorithm>
-#include <filesystem>
-#include <sys/stat.h>
 #include <utility>
 
 namespace kvq {
-
-namespace {
-
-std::string AbsolutePath(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return (error ? std::filesystem::path(path) : absolute).lexically_normal().string();
-}
-
-std::string FolderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
-}
-
-std::string Join(const std::string& folder, const std::string& name) {
-    return folder == "/" ? "/" + name : folder + "/" + name;
-}
-
-// The name in above of the first folder on the way down to folder, which lies below it.
-std::string NextOnTheWay(const std::string& above, const std::string& folder) {
-    const std::size_t start = above == "/" ? 1 : above.size() + 1;
-    return folder.substr(start, folder.find('/', start) - start);
-}
-
-bool SameFile(const std::string& a, const std::string& b) {
-    if (a == b) return true;
-    struct stat one {
-    }, other{};
-    return ::stat(a.c_str(), &one) == 0 && ::stat(b.c_str(), &other) == 0 &&
-           one.st_dev == other.st_dev && one.st_ino == other.st_ino;
-}
-
-} // namespace
 
 TDiskWatch::TDiskWatch(QObject* parent)
     : QObject(parent), events_([this](const std::string& path, const std::string& name, bool gone) {
@@ -124,7 +91,7 @@ void TDiskWatch::Settle(const std::string& folder) {
             folders_.at(folder).watchedAt = at;
             return;
         }
-        if (at == "/") return;
+        if (FolderOf(at) == at) return; // the root is not there
     }
 }
 
@@ -152,8 +119,8 @@ void TDiskWatch::Noticed(const std::string& path, const std::string& name, bool 
             Settle(folder);
             DueInFolder(folder);
         } else if (folder == path) {
-            name.empty() ? DueInFolder(folder) : Due(Join(folder, name));
-        } else if (name.empty() || name == NextOnTheWay(path, folder)) {
+            name.empty() ? DueInFolder(folder) : Due(JoinPath(folder, name));
+        } else if (name.empty() || name == NextFolderOnTheWay(path, folder)) {
             // On the way back: the folder may be there again, or a folder between.
             Settle(folder);
             DueInFolder(folder);
@@ -174,10 +141,10 @@ void TDiskWatch::Due(const std::string& path) {
 }
 
 void TDiskWatch::DueInFolder(const std::string& folder) {
-    const std::string prefix = Join(folder, "");
+    const std::string prefix = JoinPath(folder, "");
     for (auto at = shown_.lower_bound(prefix); at != shown_.end() && at->first.starts_with(prefix);
          ++at)
-        if (at->first.find('/', prefix.size()) == std::string::npos) Due(at->first);
+        if (FolderOf(at->first) == folder) Due(at->first);
 }
 
 void TDiskWatch::Check(const std::string& path) {

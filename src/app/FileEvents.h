@@ -1,35 +1,38 @@
 #pragma once
 
+#include "base/FileNotices.h"
+
+#include <QObject>
+
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
 namespace kvq {
 
-// What the file system tells of the files and folders watched: the portable face of the
-// system's own notices (inotify on Linux). Paths are taken as the system takes them, as bytes,
-// so a name that is no UTF-8 is watched like any other.
+// The notices of the file system (FileNotices), read as the event loop finds them ready.
 class TFileEvents {
 public:
-    // Something happened at a watched path: to the entry of that name in the watched folder, or,
-    // with an empty name, to the watched file or folder itself. gone: the path no longer leads to
-    // what was watched (it was removed or moved away), and it is watched no more. When the
-    // system has lost notices, every watched path is told, with an empty name.
-    using Notice = std::function<void(const std::string& path, const std::string& name, bool gone)>;
+    using Notice = FileNotices::Notice;
 
-    explicit TFileEvents(Notice notice);
-    ~TFileEvents();
-    TFileEvents(const TFileEvents&) = delete;
-    TFileEvents& operator=(const TFileEvents&) = delete;
+    explicit TFileEvents(Notice notice)
+        : notices_(FileNotices::Make(std::move(notice))),
+          reader_(ReaderOf(notices_->WaitHandle(), [this] { notices_->Read(); })) {}
 
     // Watches the file or folder that is at path now, instead of what was watched there before:
     // a file replaced by rename is a new file. False when there is none to watch.
-    bool Watch(const std::string& path, bool folder);
-    void Unwatch(const std::string& path);
+    bool Watch(const std::string& path, bool folder) { return notices_->Watch(path, folder); }
+    void Unwatch(const std::string& path) { notices_->Unwatch(path); }
 
 private:
-    class System;
-    std::unique_ptr<System> system_;
+    // What calls read in the event loop when the system's handle is ready: a QSocketNotifier on
+    // Linux, a QWinEventNotifier on Windows (one file each); none without a handle.
+    static std::unique_ptr<QObject> ReaderOf(std::intptr_t handle, std::function<void()> read);
+
+    std::unique_ptr<FileNotices> notices_;
+    // Goes before the handle it waits for.
+    std::unique_ptr<QObject> reader_;
 };
 
 } // namespace kvq

@@ -38,11 +38,6 @@ QString FromName(const std::string& name) {
     return QString::fromStdU16String(FileNameToUtf16(PrintableName(name)));
 }
 
-std::string FolderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
 // The folders to watch, each with its root: the roots, the folders below them (links to folders
 // not followed) and the folders of the entries with those between them and their roots, where
 // links led.
@@ -52,18 +47,18 @@ std::map<std::string, std::string> FoldersUnder(const std::vector<std::string>& 
     std::map<std::string, std::string> folders;
     for (const std::string& root : roots) {
         std::error_code error;
-        if (!fs::is_directory(root, error)) continue;
+        if (!fs::is_directory(sys::NativePath(root), error)) continue;
         folders.emplace(root, root);
         for (fs::recursive_directory_iterator
-                 it(root, fs::directory_options::skip_permission_denied, error),
+                 it(sys::NativePath(root), fs::directory_options::skip_permission_denied, error),
              end;
              !error && it != end; it.increment(error))
             if (it->is_directory(error) && !it->is_symlink(error))
-                folders.emplace(it->path().string(), root);
+                folders.emplace(sys::PathText(it->path()), root);
     }
     for (const LibraryEntry& entry : entries) {
         const auto root = std::ranges::find_if(
-            roots, [&](const std::string& r) { return entry.Path.starts_with(r + "/"); });
+            roots, [&](const std::string& r) { return entry.Path.starts_with(JoinPath(r, "")); });
         if (root == roots.end()) continue;
         for (std::string folder = FolderOf(entry.Path);
              folder.size() > root->size() && !folders.contains(folder); folder = FolderOf(folder))
@@ -353,9 +348,10 @@ void LibraryWindow::WatchFolders(std::map<std::string, std::string> folders) {
 
 void LibraryWindow::Noticed(const std::string& folder, const std::string& name, bool gone) {
     if (!watched_.contains(folder)) return;
-    const std::string path = folder + "/" + name;
+    const std::string path = JoinPath(folder, name);
     std::error_code error;
-    const bool isFolder = !name.empty() && std::filesystem::is_directory(path, error);
+    const bool isFolder =
+        !name.empty() && std::filesystem::is_directory(sys::NativePath(path), error);
     if (!name.empty() && !gone && !isFolder && !MakeOfFileName(name).empty()) {
         due_.insert(path);
         dueTimer_->start();
@@ -363,8 +359,9 @@ void LibraryWindow::Noticed(const std::string& folder, const std::string& name, 
     }
     // A folder came or went, or notices were lost: the library is read anew.
     if (name.empty() || gone || isFolder ||
-        std::ranges::any_of(model_.Entries(),
-                            [&](const LibraryEntry& e) { return e.Path.starts_with(path + "/"); }))
+        std::ranges::any_of(model_.Entries(), [&](const LibraryEntry& e) {
+            return e.Path.starts_with(JoinPath(path, ""));
+        }))
         rescanTimer_->start();
 }
 
@@ -385,7 +382,8 @@ std::string LibraryWindow::RootOf(const std::string& path) const {
     std::string best;
     for (const QString& root : roots_) {
         const std::string folder = LocalPath(root);
-        if ((path == folder || path.starts_with(folder + "/")) && folder.size() > best.size())
+        if ((path == folder || path.starts_with(JoinPath(folder, ""))) &&
+            folder.size() > best.size())
             best = folder;
     }
     return best.empty() ? FolderOf(path) : best;

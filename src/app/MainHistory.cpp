@@ -163,8 +163,8 @@ bool TForm1::MayReplace(const TSetup& setup, const QString& path) {
     // Another setup the user happened to pick is not replaced without a word; the page's own
     // file is.
     std::error_code error;
-    if (std::filesystem::is_regular_file(file, error) &&
-        !std::filesystem::equivalent(file, setup.FileName, error))
+    if (std::filesystem::is_regular_file(sys::NativePath(file), error) &&
+        !SameFile(file, setup.FileName))
         return platform_.Confirm(this, kApplicationTitle,
                                  FileNameShown(path) + " already exists. Replace it?");
     return true;
@@ -175,7 +175,7 @@ void TForm1::FileWritten(const TSetup& setup, const QString& path, const SetupRe
     // Only a regular file is a file the page shows: a setup written to a device or a pipe is not
     // watched, nor offered again.
     std::error_code error;
-    if (!std::filesystem::is_regular_file(LocalPath(path), error)) {
+    if (!std::filesystem::is_regular_file(sys::NativePath(LocalPath(path)), error)) {
         DiskWatch1->Forget(&setup);
         return;
     }

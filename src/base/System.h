@@ -12,12 +12,23 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+namespace kvq {
+
+// How paths are written: Windows paths have "\" and "/" as folder ends and start at a drive
+// ("C:\") or a share ("\\server\share\"); POSIX paths have "/" and start at "/".
+enum class PathStyle { Windows, Posix };
+
+} // namespace kvq
+
 namespace kvq::sys {
 
+// How this system writes paths.
+[[nodiscard]] PathStyle SystemPathStyle();
 // The characters that end a folder in a path: "/" on Linux, "\" and "/" on Windows.
 [[nodiscard]] std::string_view FolderSeparators();
 
@@ -33,6 +44,7 @@ struct FileStatus {
     unsigned owner = 0;
     unsigned group = 0;
     std::uint64_t device = 0; // the file system that holds it
+    std::uint64_t index = 0;  // the file's number on it (inode, file index)
     std::uint64_t size = 0;
     std::int64_t modifiedNs = 0; // last written, in nanoseconds since 1970 (UTC)
 };
@@ -73,6 +85,9 @@ void ReleaseEndingSignals();
 // From now on an ending signal runs cleanUp, then ends the program as the signal would have.
 // One that the program ignores stays ignored.
 void OnEndingSignals(void (*cleanUp)());
+
+// The value of a variable of the environment as the program's string; none when it is unset.
+[[nodiscard]] std::optional<std::string> EnvironmentVariable(const char* name);
 
 // The arguments after the program's name, as the program's strings.
 [[nodiscard]] std::vector<std::string> CommandLineArguments(int argc, char** argv);

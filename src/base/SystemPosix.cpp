@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
@@ -41,6 +42,7 @@ FileStatus StatusFrom(const struct stat& info) {
     status.owner = info.st_uid;
     status.group = info.st_gid;
     status.device = info.st_dev;
+    status.index = info.st_ino;
     status.size = static_cast<std::uint64_t>(info.st_size);
     status.modifiedNs =
         static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
@@ -48,6 +50,8 @@ FileStatus StatusFrom(const struct stat& info) {
 }
 
 } // namespace
+
+PathStyle SystemPathStyle() { return PathStyle::Posix; }
 
 std::string_view FolderSeparators() { return "/"; }
 
@@ -165,6 +169,12 @@ void OnEndingSignals(void (*cleanUp)()) {
         ::sigaction(signal, nullptr, &old);
         if (old.sa_handler != SIG_IGN) ::sigaction(signal, &action, nullptr);
     }
+}
+
+std::optional<std::string> EnvironmentVariable(const char* name) {
+    const char* value = std::getenv(name);
+    if (!value) return std::nullopt;
+    return value;
 }
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {

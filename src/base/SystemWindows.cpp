@@ -3,6 +3,8 @@
 // open by the C runtime's numbers over the system's handles, so the careful writer above works
 // alike on both systems.
 
+#include "base/SystemWindows.h"
+
 #include "base/AtomicFile.h"
 #include "base/System.h"
 
@@ -13,12 +15,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
 
 namespace kvq {
-
-namespace {
 
 std::wstring Wide(std::string_view text) {
     if (text.empty()) return {};
@@ -39,7 +40,6 @@ std::string Utf8(std::wstring_view text) {
     return utf8;
 }
 
-// The name for the system's calls: long ones made absolute under "\\?\" (or "\\?\UNC\").
 std::wstring SystemName(std::string_view path) {
     std::wstring wide = Wide(path);
     constexpr std::size_t kShortEnough = MAX_PATH - 14; // room for a temporary name's end
@@ -51,6 +51,8 @@ std::wstring SystemName(std::string_view path) {
     if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
 }
+
+namespace {
 
 // The errno nearest to the system's error, so messages read as on every other system.
 int ErrnoOf(DWORD error) {
@@ -162,6 +164,7 @@ int StatusOfHandle(HANDLE handle, FileStatus& status) {
     status.kind = folder ? FileKind::Folder : FileKind::Regular;
     status.mode = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0 ? 0444 : 0666;
     status.device = info.dwVolumeSerialNumber;
+    status.index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
     status.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
     // FILETIME counts 100 ns steps since 1601; 11,644,473,600 s lie between 1601 and 1970.
     const std::int64_t steps =
@@ -172,6 +175,8 @@ int StatusOfHandle(HANDLE handle, FileStatus& status) {
 }
 
 } // namespace
+
+PathStyle SystemPathStyle() { return PathStyle::Windows; }
 
 std::string_view FolderSeparators() { return "\\/"; }
 
@@ -295,6 +300,13 @@ void OnEndingSignals(void (*cleanUp)()) {
     cleanUpOnSignal = cleanUp;
     // A program started with Ctrl+C ignored is not told of it: it stays ignored.
     ::SetConsoleCtrlHandler(&CleanUpAndEnd, TRUE);
+}
+
+// The C runtime's narrow environment is in the local code page, which cannot hold every value.
+std::optional<std::string> EnvironmentVariable(const char* name) {
+    const wchar_t* value = ::_wgetenv(Wide(name).c_str());
+    if (!value) return std::nullopt;
+    return Utf8(value);
 }
 
 // The C runtime's argv is in the local code page, which cannot hold every name: the wide command

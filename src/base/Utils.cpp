@@ -4,6 +4,7 @@
 #include "base/TextFormat.h"
 #include "base/Version.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -199,18 +200,93 @@ std::string MessageName(std::string_view path) {
     return PrintableName(messageNames == MessageNames::FileName ? FileNameOf(path) : path);
 }
 
+namespace {
+
+std::string_view SeparatorsOf(PathStyle style) { return style == PathStyle::Windows ? "\\/" : "/"; }
+
+bool IsSeparator(char c, PathStyle style) {
+    return SeparatorsOf(style).find(c) != std::string_view::npos;
+}
+
+// The length of the root the path starts with: "/", "C:\" (or "C:" alone), "\\server\share\".
+std::size_t RootLength(std::string_view path, PathStyle style) {
+    const auto separatorAt = [&](std::size_t i) {
+        return i < path.size() && IsSeparator(path[i], style);
+    };
+    if (style == PathStyle::Posix) return separatorAt(0) ? 1 : 0;
+    if (path.size() >= 2 && path[1] == ':') return separatorAt(2) ? 3 : 2;
+    if (!separatorAt(0)) return 0;
+    if (!separatorAt(1)) return 1;
+    // A share: the server's name, then the share's, each ended by a separator.
+    std::size_t end = 2;
+    for (int part = 0; part < 2 && end < path.size(); ++part) {
+        while (end < path.size() && !IsSeparator(path[end], style)) ++end;
+        if (end < path.size()) ++end;
+    }
+    return end;
+}
+
+} // namespace
+
 std::string AbsolutePath(std::string_view path) {
-    namespace fs = std::filesystem;
-    const fs::path given(path);
-    std::error_code ignored;
-    const fs::path whole = given.is_absolute() ? given : fs::current_path(ignored) / given;
-    fs::path result = whole.root_path();
-    for (const fs::path& step : whole.relative_path())
-        if (!step.empty() && step != ".") result /= step;
+    const PathStyle style = sys::SystemPathStyle();
+    std::string whole(path);
+    if (!IsAbsolutePath(path, style)) {
+        std::error_code ignored;
+        whole = sys::PathText(std::filesystem::current_path(ignored) / sys::NativePath(path));
+    }
+    // The root in the system's own separators ("C:/" may be given), then the steps.
+    const char separator = SeparatorsOf(style).front();
+    std::string result = whole.substr(0, RootLength(whole, style));
+    std::ranges::replace_if(
+        result, [&](char c) { return IsSeparator(c, style); }, separator);
+    for (std::size_t at = result.size(); at < whole.size();) {
+        const std::size_t end =
+            std::min(whole.find_first_of(SeparatorsOf(style), at), whole.size());
+        const std::string_view step = std::string_view(whole).substr(at, end - at);
+        if (!step.empty() && step != ".") result = JoinPath(result, step, style);
+        at = end + 1;
+    }
     // A name that ended in a separator keeps it: it names a folder.
-    std::string text = result.string();
-    if (!path.empty() && path.back() == '/' && text.back() != '/') text += '/';
-    return text;
+    if (!path.empty() && IsSeparator(path.back(), style) && !IsSeparator(result.back(), style))
+        result += separator;
+    return result;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    if (a == b) return true;
+    sys::FileStatus one, other;
+    return sys::StatusOf(a, one) == 0 && sys::StatusOf(b, other) == 0 &&
+           one.kind != sys::FileKind::Missing && other.kind != sys::FileKind::Missing &&
+           one.device == other.device && one.index == other.index;
+}
+
+bool IsAbsolutePath(std::string_view path, PathStyle style) {
+    // On Windows "C:" leads to the working folder of that drive, "\" to the root of the working
+    // folder's drive.
+    return RootLength(path, style) >= (style == PathStyle::Windows ? 3 : 1);
+}
+
+std::string FolderOf(std::string_view path, PathStyle style) {
+    const std::size_t root = RootLength(path, style);
+    const auto separator = path.find_last_of(SeparatorsOf(style));
+    if (separator == std::string_view::npos || separator < root)
+        return std::string(path.substr(0, root));
+    return std::string(path.substr(0, separator));
+}
+
+std::string JoinPath(std::string_view folder, std::string_view name, PathStyle style) {
+    std::string path(folder);
+    if (!path.empty() && !IsSeparator(path.back(), style)) path += SeparatorsOf(style).front();
+    return path.append(name);
+}
+
+std::string NextFolderOnTheWay(std::string_view above, std::string_view folder, PathStyle style) {
+    const std::size_t start =
+        above.empty() || IsSeparator(above.back(), style) ? above.size() : above.size() + 1;
+    if (start >= folder.size()) return {};
+    const auto end = folder.find_first_of(SeparatorsOf(style), start);
+    return std::string(folder.substr(start, end == std::string_view::npos ? end : end - start));
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/System.h"
+
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -79,20 +81,35 @@ void NameFilesInMessages(MessageNames names);
 [[nodiscard]] std::string MessageName(std::string_view path);
 
 // The path made absolute against the working folder, without resolving links; "." steps and
-// doubled separators are dropped, ".." steps kept (behind a link they lead elsewhere).
+// doubled separators are dropped, ".." steps kept (behind a link they lead elsewhere). Its folders
+// end in the system's own separator ("\" on Windows).
 [[nodiscard]] std::string AbsolutePath(std::string_view path);
+
+// Whether both paths lead to one file or folder that is there (links followed), which may have
+// several names.
+[[nodiscard]] bool SameFile(const std::string& a, const std::string& b);
+
+// Whether the path starts at a root: "/" for POSIX; a drive's "C:\" or a share for Windows.
+[[nodiscard]] bool IsAbsolutePath(std::string_view path, PathStyle style = sys::SystemPathStyle());
+// The folder an absolute path lies in: "/home/me" for "/home/me/car.br3". A root ("/", "C:\",
+// "\\server\share\") is its own folder.
+[[nodiscard]] std::string FolderOf(std::string_view path, PathStyle style = sys::SystemPathStyle());
+// The name in the folder: "/home/me/car.br3", "C:\car.br3".
+[[nodiscard]] std::string JoinPath(std::string_view folder, std::string_view name,
+                                   PathStyle style = sys::SystemPathStyle());
+// The name in above of the first folder on the way down to folder, which lies below it: "me" for
+// "/home" and "/home/me/setups".
+[[nodiscard]] std::string NextFolderOnTheWay(std::string_view above, std::string_view folder,
+                                             PathStyle style = sys::SystemPathStyle());
 
 // The path with the extension of its file name replaced, or added when it has none:
 // ReplaceExtension("/opt/kvq/kvqsetup", ".lmt") is "/opt/kvq/kvqsetup.lmt".
 [[nodiscard]] std::string ReplaceExtension(std::string_view path, std::string_view extension);
 
-// How ShortenPath reads a path: Windows paths have "\" and ":" as folder ends and may start with
-// a drive ("C:"); POSIX paths have "/" and no drive.
-enum class PathStyle { Windows, Posix };
-
 // The path shortened to at most maxLength characters where its folders allow: folder names are
 // replaced by "..." from the left, then the drive goes, then the marker, until the file's own
-// name, which is never shortened, stands alone.
+// name, which is never shortened, stands alone. Windows paths are read with "\\" and ":" as
+// folder ends.
 [[nodiscard]] std::string ShortenPath(std::string_view path, std::size_t maxLength,
                                       PathStyle style = PathStyle::Posix);
 

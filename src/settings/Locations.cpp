@@ -3,7 +3,6 @@
 #include "base/System.h"
 #include "base/Utils.h"
 
-#include <cstdlib>
 #include <filesystem>
 
 namespace kvq {
@@ -26,7 +25,7 @@ std::string SettingsFilePath(std::string_view path) {
 }
 
 std::string FileLocations::UserCopy(const std::string& besideProgram) const {
-    return UserFolder + "/" + std::string(FileNameOf(besideProgram));
+    return JoinPath(UserFolder, FileNameOf(besideProgram));
 }
 
 std::string FileLocations::SettingsToRead(const std::string& besideProgram) const {
@@ -57,9 +56,14 @@ std::string UserConfigFolder(const char* xdgConfigHome, const char* home) {
     return {};
 }
 
+std::string UserAppDataFolder(const std::optional<std::string>& appData) {
+    if (!appData || !IsAbsolutePath(*appData, PathStyle::Windows)) return {};
+    return JoinPath(*appData, "kvqsetup", PathStyle::Windows);
+}
+
 FileLocations LocateFiles(const std::string& programFolder) {
     if (sys::MayWriteIn(programFolder)) return {programFolder, {}};
-    return {programFolder, UserConfigFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"))};
+    return {programFolder, UsersOwnFolder()};
 }
 
 void MakeFolderFor(const std::string& file) {

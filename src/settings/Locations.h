@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,10 +36,14 @@ private:
     [[nodiscard]] std::string UserCopy(const std::string& besideProgram) const;
 };
 
-// The user's folder for the program's files: $XDG_CONFIG_HOME/kvqsetup when that variable holds
-// an absolute path, else $HOME/.config/kvqsetup; empty when neither can be had. Either variable
-// may be null (unset).
+// The user's folder for the program's files on Linux: $XDG_CONFIG_HOME/kvqsetup when that
+// variable holds an absolute path, else $HOME/.config/kvqsetup; empty when neither can be had.
+// Either variable may be null (unset).
 [[nodiscard]] std::string UserConfigFolder(const char* xdgConfigHome, const char* home);
+// On Windows: %APPDATA%\kvqsetup when that variable holds an absolute path; else empty.
+[[nodiscard]] std::string UserAppDataFolder(const std::optional<std::string>& appData);
+// The one of the two that this system's users have, from the environment.
+[[nodiscard]] std::string UsersOwnFolder();
 
 // The locations for a program in programFolder, from the file system (may the user write the
 // folder?) and the environment.

@@ -1,6 +1,7 @@
 #include "settings/Locations.h"
 
 #include "TestFiles.h"
+#include "base/Utils.h"
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,22 @@ TEST(LocationsTest, UsersFolderFollowsXdgConfigHomeElseHome) {
         EXPECT_EQ(UserConfigFolder(row.xdgConfigHome, row.home), row.folder)
             << (row.xdgConfigHome ? row.xdgConfigHome : "(unset)") << " "
             << (row.home ? row.home : "(unset)");
+
+    // On Windows, in the user's roaming application data.
+    const std::pair<std::optional<std::string>, std::string> appData[] = {
+        {R"(C:\Users\Jürgen\AppData\Roaming)", R"(C:\Users\Jürgen\AppData\Roaming\kvqsetup)"},
+        {R"(\\srv\profiles\me)", R"(\\srv\profiles\me\kvqsetup)"},
+        {"Roaming", ""},
+        {"", ""},
+        {std::nullopt, ""},
+    };
+    for (const auto& [given, folder] : appData)
+        EXPECT_EQ(UserAppDataFolder(given), folder) << given.value_or("(unset)");
+
+    // This system's own: Windows (and Wine) set %APPDATA%, a Linux user has $HOME.
+    const std::string own = UsersOwnFolder();
+    EXPECT_TRUE(IsAbsolutePath(own)) << own;
+    EXPECT_EQ(FileNameOf(own), "kvqsetup");
 }
 
 // Where each file is read and written, by whether the settings and limits files exist beside the
@@ -56,6 +73,10 @@ TEST(LocationsTest, ProgramFolderFirstUsersFolderForWhatIsMissingAndForSettings)
         const std::string program = dir.File("lib");
         const std::string user = dir.File("config");
         const auto folder = [&](char which) { return which == 'P' ? program : user; };
+        // The program's name as given; one in the user's folder as made there.
+        const auto file = [&](char which, const char* name) {
+            return which == 'P' ? program + "/" + name : JoinPath(user, name);
+        };
         std::filesystem::create_directory(program);
         if (row.userFiles) std::filesystem::create_directory(user);
         for (const char* name : {"KVQSETUP.INI", "kvqsetup.lmt"}) {
@@ -65,10 +86,9 @@ TEST(LocationsTest, ProgramFolderFirstUsersFolderForWhatIsMissingAndForSettings)
 
         const FileLocations places{program, row.hasUserFolder ? user : ""};
         const std::string settings = program + "/KVQSETUP.INI";
-        EXPECT_EQ(places.SettingsToRead(settings), folder(row.settingsRead) + "/KVQSETUP.INI");
-        EXPECT_EQ(places.SettingsToWrite(settings), folder(row.settingsWrite) + "/KVQSETUP.INI");
-        EXPECT_EQ(places.LimitsFile(program + "/kvqsetup.lmt"),
-                  folder(row.limits) + "/kvqsetup.lmt");
+        EXPECT_EQ(places.SettingsToRead(settings), file(row.settingsRead, "KVQSETUP.INI"));
+        EXPECT_EQ(places.SettingsToWrite(settings), file(row.settingsWrite, "KVQSETUP.INI"));
+        EXPECT_EQ(places.LimitsFile(program + "/kvqsetup.lmt"), file(row.limits, "kvqsetup.lmt"));
         std::vector<std::string> folders;
         for (const char which : row.vocabularyFolders) folders.push_back(folder(which));
         EXPECT_EQ(places.VocabularyFolders(), folders);

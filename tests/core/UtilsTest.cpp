@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <limits>
 
@@ -66,6 +67,116 @@ TEST(UtilsTest, AbsolutePathKeepsLinksAndDotDot) {
     };
     // clang-format on
     for (const auto& [given, expected] : rows) EXPECT_EQ(AbsolutePath(given), expected) << given;
+}
+
+// On Windows: the drive of the working folder, and folders joined by "\" whichever way given.
+TEST(UtilsTest, AbsolutePathOnWindowsHasTheSystemsSeparators) {
+    if (sys::SystemPathStyle() != PathStyle::Windows) GTEST_SKIP() << "Windows paths";
+    const std::string here = sys::PathText(std::filesystem::current_path());
+    const std::string drive = here.substr(0, 2);
+    const std::string base = here.back() == '\\' ? here.substr(0, here.size() - 1) : here;
+    // clang-format off
+    const std::pair<std::string, std::string> rows[] = {
+        {"C:/x/car.br1",          R"(C:\x\car.br1)"},
+        {R"(C:\x/./y\\car.br1)",  R"(C:\x\y\car.br1)"},
+        {"sub/r.fe2",             base + R"(\sub\r.fe2)"},
+        {"/top/r.fe2",            drive + R"(\top\r.fe2)"},
+        {R"(\\srv\share/s/r.fe2)", R"(\\srv\share\s\r.fe2)"},
+        {"C:/x/",                 R"(C:\x\)"},
+        {"C:/",                   R"(C:\)"},
+        {"ünï/😀.br1",            base + R"(\ünï\😀.br1)"},
+    };
+    // clang-format on
+    for (const auto& [given, expected] : rows) EXPECT_EQ(AbsolutePath(given), expected) << given;
+}
+
+// The shapes of paths of both systems, whichever one runs.
+TEST(UtilsTest, FoldersAndRootsOfPaths) {
+    constexpr auto kWindows = PathStyle::Windows;
+    constexpr auto kPosix = PathStyle::Posix;
+    struct Row {
+        PathStyle style;
+        std::string_view path, folder;
+        bool absolute;
+    };
+    // clang-format off
+    const Row rows[] = {
+        {kPosix,   "/home/me/car.br1",         "/home/me",        true},
+        {kPosix,   "/car.br1",                 "/",               true},
+        {kPosix,   "/",                        "/",               true},
+        {kPosix,   "sub/car.br1",              "sub",             false},
+        {kPosix,   R"(a\b)",                   "",                false},
+        {kWindows, R"(C:\Games\car.br1)",      R"(C:\Games)",     true},
+        {kWindows, "C:/Games/car.br1",         "C:/Games",        true},
+        {kWindows, R"(C:\car.br1)",            R"(C:\)",          true},
+        {kWindows, R"(C:\)",                   R"(C:\)",          true},
+        {kWindows, R"(\\srv\share\s\car.br1)", R"(\\srv\share\s)", true},
+        {kWindows, R"(\\srv\share\car.br1)",   R"(\\srv\share\)", true},
+        {kWindows, R"(\\srv\share\)",          R"(\\srv\share\)", true},
+        {kWindows, "C:car.br1",                "C:",              false},
+        {kWindows, R"(\car.br1)",              R"(\)",            false},
+    };
+    // clang-format on
+    for (const Row& row : rows) {
+        EXPECT_EQ(FolderOf(row.path, row.style), row.folder) << row.path;
+        EXPECT_EQ(IsAbsolutePath(row.path, row.style), row.absolute) << row.path;
+    }
+
+    // A folder and a name in it; a folder above another and the name on the way down.
+    struct Step {
+        PathStyle style;
+        std::string_view folder, name, path;
+    };
+    // clang-format off
+    const Step steps[] = {
+        {kPosix,   "/home",         "me",      "/home/me"},
+        {kPosix,   "/",             "home",    "/home"},
+        {kWindows, R"(C:\Games)",   "KVQ",     R"(C:\Games\KVQ)"},
+        {kWindows, R"(C:\)",        "Games",   R"(C:\Games)"},
+        {kWindows, "C:/Games/",     "KVQ",     "C:/Games/KVQ"},
+        {kWindows, R"(\\srv\share\)", "s",     R"(\\srv\share\s)"},
+    };
+    // clang-format on
+    for (const Step& step : steps) {
+        EXPECT_EQ(JoinPath(step.folder, step.name, step.style), step.path) << step.path;
+        const std::string below = JoinPath(step.path, "setups", step.style);
+        EXPECT_EQ(NextFolderOnTheWay(step.folder, below, step.style), step.name) << below;
+    }
+}
+
+// Another name of the same file is the same file; a file of the same content is not.
+TEST(UtilsTest, SameFileByTheSystemsIdentity) {
+    test::TempDir dir;
+    test::WriteText(dir.File("a"), "setup");
+    test::WriteText(dir.File("copy"), "setup");
+    std::filesystem::create_hard_link(dir.File("a"), dir.File("link"));
+    std::filesystem::create_directory(dir.File("d"));
+    // clang-format off
+    const std::tuple<std::string, std::string, bool> rows[] = {
+        {dir.File("a"),    dir.File("a"),      true},
+        {dir.File("a"),    dir.File("link"),   true},
+        {dir.File("a"),    dir.File("d/../a"), true},
+        {dir.File("d"),    dir.File("d/."),    true},
+        {dir.File("a"),    dir.File("copy"),   false},
+        {dir.File("a"),    dir.File("d"),      false},
+        {dir.File("gone"), dir.File("gone/."), false},
+    };
+    // clang-format on
+    for (const auto& [a, b, same] : rows) {
+        EXPECT_EQ(SameFile(a, b), same) << a << " " << b;
+        EXPECT_EQ(SameFile(b, a), same) << b << " " << a;
+    }
+}
+
+// Values beyond the local code page come whole (Windows keeps the environment as UTF-16).
+TEST(UtilsTest, EnvironmentVariableKeepsEveryCharacter) {
+#ifdef _WIN32
+    ::_wputenv_s(L"KVQ_TEST_VALUE", L"C:\\J\u00fcrgen\\\U0001F600");
+#else
+    ::setenv("KVQ_TEST_VALUE", "C:\\Jürgen\\😀", 1);
+#endif
+    EXPECT_EQ(sys::EnvironmentVariable("KVQ_TEST_VALUE"), "C:\\Jürgen\\😀");
+    EXPECT_EQ(sys::EnvironmentVariable("KVQ_TEST_UNSET"), std::nullopt);
 }
 
 // Names in messages: what a terminal would obey is shown instead; every other character stays.

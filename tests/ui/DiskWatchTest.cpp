@@ -69,8 +69,11 @@ const QString kChanged = Changed("car.br1");
 const QString kRemoved = Removed("car.br1");
 
 TEST_F(DiskWatchTest, TheBarFollowsTheFile) {
-    // A name that is no UTF-8 is watched as well as any.
-    for (const std::string name : {"car.br1", "\xff\xfe.lo3"}) {
+    // A name that is no UTF-8 is watched as well as any, and so is one whose ".." comes after a
+    // link: it leads to the folder above the link's target, as it did when the page read it.
+    std::filesystem::create_directories(dir.File("real/sub"));
+    std::filesystem::create_directory_symlink(dir.File("real/sub"), dir.File("link"));
+    for (const std::string name : {"car.br1", "\xff\xfe.lo3", "link/../car.fe2"}) {
         SCOPED_TRACE(name);
         const std::string path = SetupFile(name);
         Open(path);

@@ -1,0 +1,9 @@
+#include "settings/Locations.h"
+
+#include "base/System.h"
+
+namespace kvq {
+
+std::string UsersOwnFolder() { return UserAppDataFolder(sys::EnvironmentVariable("APPDATA")); }
+
+} // namespace kvq
