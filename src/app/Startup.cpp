@@ -88,7 +88,7 @@ Options:
 Files:
 The program's files lie beside it, in the folder that holds it. A copy whose
 folder the user cannot write, such as an installed one, also uses the user's
-folder $XDG_CONFIG_HOME/kvqsetup (~/.config/kvqsetup without XDG_CONFIG_HOME).
+folder %6.
   Help.txt       the text shown while no setup is open, beside the program
   %4   settings: window position, last file opened, Recent Files,
                  KVQ Default, the library's folders, size and column widths;
@@ -102,7 +102,8 @@ folder $XDG_CONFIG_HOME/kvqsetup (~/.config/kvqsetup without XDG_CONFIG_HOME).
                  the user's, each folder's in name order
 )")
         .arg(kProgramName, kHelpOption.description(), kVersionOption.description(),
-             name(SettingsFilePath(kProgramName)), name(LimitsFilePath(kProgramName)));
+             name(SettingsFilePath(kProgramName)), name(LimitsFilePath(kProgramName)),
+             QString::fromUtf8(UsersOwnFolderRule()));
 }
 
 // Standard output is checked as careful tools check it: a text that did not get out is an error.

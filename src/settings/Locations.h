@@ -44,6 +44,8 @@ private:
 [[nodiscard]] std::string UserAppDataFolder(const std::optional<std::string>& appData);
 // The one of the two that this system's users have, from the environment.
 [[nodiscard]] std::string UsersOwnFolder();
+// Where that folder is, as the help tells it.
+[[nodiscard]] std::string_view UsersOwnFolderRule();
 
 // The locations for a program in programFolder, from the file system (may the user write the
 // folder?) and the environment.

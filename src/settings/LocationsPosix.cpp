@@ -8,4 +8,8 @@ std::string UsersOwnFolder() {
     return UserConfigFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
 }
 
+std::string_view UsersOwnFolderRule() {
+    return "$XDG_CONFIG_HOME/kvqsetup (~/.config/kvqsetup without XDG_CONFIG_HOME)";
+}
+
 } // namespace kvq

@@ -6,4 +6,6 @@ namespace kvq {
 
 std::string UsersOwnFolder() { return UserAppDataFolder(sys::EnvironmentVariable("APPDATA")); }
 
+std::string_view UsersOwnFolderRule() { return "%APPDATA%\\kvqsetup"; }
+
 } // namespace kvq
