@@ -291,6 +291,10 @@ class Desktop:
         (with the change mark's room and the close button) are 147 pixels wide."""
         return 60 + 147 * index, self.menu_height + 10
 
+    def tab_close(self, index):
+        """The middle of the close button of the index-th tab, near its right end."""
+        return 147 * (index + 1) - 24, self.menu_height + 12
+
     def step_steering(self, keys=("Up",)):
         """Opens the editor on the steering ratio and presses keys in it."""
         self.double_click_cell(*STEERING_CELL)
@@ -404,6 +408,16 @@ def a_refused_close_shows_the_page_asked_about(desktop):
     desktop.answer("Escape")
     desktop.wait_active(MAIN_TITLE)
     expect_shown(desktop, "default.fe2", 17, "the sheet shown is not the second page's")
+
+
+def a_tab_closes_by_its_button(desktop):
+    """A click on the close button of a tab behind closes that page alone: the first page comes
+    to the front, and the second tab shows the page that came after the one closed."""
+    desktop.start("default.br1", "default.fe2", "default.lo3")
+    desktop.click(*desktop.tab_close(1))
+    expect_shown(desktop, "default.br1", 16, "the first page is not in front")
+    desktop.click(*desktop.tab(1))
+    expect_shown(desktop, "default.lo3", 16, "the second tab is not the third page")
 
 
 def copy_and_paste_keys_in_an_editor(desktop):
@@ -719,6 +733,7 @@ SCENARIOS = {f.__name__: f for f in (
     closing_with_an_open_edit_keeps_the_value,
     the_wheel_leaves_the_edit_on_its_page,
     a_refused_close_shows_the_page_asked_about,
+    a_tab_closes_by_its_button,
     copy_and_paste_keys_in_an_editor,
     edit_and_save_through_the_dialog,
     the_position_comes_back,
