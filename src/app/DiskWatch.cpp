@@ -20,7 +20,7 @@ TDiskWatch::TDiskWatch(QObject* parent)
 void TDiskWatch::Follow(const TSetup* page, const std::string& path, const SetupRecord& onDisk) {
     const std::string absolute = AbsolutePath(path);
     const FileSnapshot known{FileSnapshot::Kind::Setup, onDisk};
-    lastKnown_[absolute] = known;
+    lastKnown_[sys::PathKey(absolute)] = known;
     const auto found = pages_.find(page);
     if (found != pages_.end() && found->second.path != absolute) Forget(page);
     const bool entering = !pages_.contains(page);
@@ -55,7 +55,8 @@ bool TDiskWatch::ChangedSinceKnown(const TSetup* page, const std::string& path) 
     const auto shown = pages_.find(page);
     if (shown != pages_.end() && SameFile(shown->second.path, absolute)) {
         known = &shown->second.known;
-    } else if (const auto last = lastKnown_.find(absolute); last != lastKnown_.end()) {
+    } else if (const auto last = lastKnown_.find(sys::PathKey(absolute));
+               last != lastKnown_.end()) {
         known = &last->second;
     }
     return known && CompareSnapshots(*known, SnapshotOf(absolute)) == FileState::Changed;

@@ -71,7 +71,8 @@ private:
     std::map<std::string, Folder> folders_;
     // The folders each watched folder stands for: itself, or folders below it that are gone.
     std::map<std::string, std::set<std::string>> standsFor_;
-    // What this program last read from or wrote to each file.
+    // What this program last read from or wrote to each file, by its path's key: on Windows a
+    // name in other letter case is the same file.
     std::map<std::string, FileSnapshot> lastKnown_;
     std::set<std::string> due_;
     TFileEvents events_;

@@ -32,6 +32,10 @@ namespace kvq::sys {
 // The characters that end a folder in a path: "/" on Linux, "\" and "/" on Windows.
 [[nodiscard]] std::string_view FolderSeparators();
 
+// What two paths of one file have in common where the system does not tell upper from lower case
+// in names: on Windows the path upper-cased as the system does it; on Linux the path itself.
+[[nodiscard]] std::string PathKey(const std::string& path);
+
 // A name as the standard library's paths take it, and back.
 [[nodiscard]] std::filesystem::path NativePath(std::string_view path);
 [[nodiscard]] std::string PathText(const std::filesystem::path& path);

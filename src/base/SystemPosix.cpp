@@ -55,6 +55,8 @@ PathStyle SystemPathStyle() { return PathStyle::Posix; }
 
 std::string_view FolderSeparators() { return "/"; }
 
+std::string PathKey(const std::string& path) { return path; }
+
 std::filesystem::path NativePath(std::string_view path) { return std::filesystem::path(path); }
 
 std::string PathText(const std::filesystem::path& path) { return path.string(); }

@@ -180,6 +180,12 @@ PathStyle SystemPathStyle() { return PathStyle::Windows; }
 
 std::string_view FolderSeparators() { return "\\/"; }
 
+std::string PathKey(const std::string& path) {
+    std::wstring key = Wide(path);
+    ::CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+    return Utf8(key);
+}
+
 std::filesystem::path NativePath(std::string_view path) {
     return std::filesystem::path(Wide(path));
 }

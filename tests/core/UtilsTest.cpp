@@ -90,6 +90,14 @@ TEST(UtilsTest, AbsolutePathOnWindowsHasTheSystemsSeparators) {
     for (const auto& [given, expected] : rows) EXPECT_EQ(AbsolutePath(given), expected) << given;
 }
 
+// Windows does not tell upper from lower case in names, beyond ASCII too; Linux does.
+TEST(UtilsTest, PathKeysOfOneFile) {
+    const bool windows = sys::SystemPathStyle() == PathStyle::Windows;
+    EXPECT_EQ(sys::PathKey(R"(C:\Setups\Ärger.br1)") == sys::PathKey(R"(c:\setups\ärger.BR1)"),
+              windows);
+    EXPECT_NE(sys::PathKey("C:/a.br1"), sys::PathKey("C:/b.br1"));
+}
+
 // The shapes of paths of both systems, whichever one runs.
 TEST(UtilsTest, FoldersAndRootsOfPaths) {
     constexpr auto kWindows = PathStyle::Windows;
